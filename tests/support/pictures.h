@@ -1,0 +1,26 @@
+// Pictures written by the tests themselves, and pixels read back off a surface.
+#pragma once
+
+#include <SDL.h>
+
+#include <functional>
+#include <string>
+
+// Colours are 0xRRGGBB.
+using ColourAt = std::function<Uint32(int x, int y)>;
+
+// Writes a BMP (which IMG_Load reads like any picture) into the test's scratch folder and
+// returns its path.
+std::string writePicture(const std::string& name, int width, int height, const ColourAt& colour);
+
+// A strip of `frames` frames, each filled with frameColour(f).
+std::string writeStrip(const std::string& name, int frames, int frameWidth, int height);
+Uint32 frameColour(int frame);
+
+// The frame of a writeStrip picture whose colour shows at (x, y), or -1 for any other colour.
+int frameShownAt(SDL_Surface* surface, int x, int y);
+
+Uint32 pixelAt(SDL_Surface* surface, int x, int y);
+Uint32 mapped(SDL_Surface* surface, Uint32 rgb);
+bool showsColour(SDL_Surface* surface, int x, int y, Uint32 rgb);
+void fill(SDL_Surface* surface, Uint32 rgb);
