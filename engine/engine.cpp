@@ -1,0 +1,115 @@
+// The scene's globals, its start-up and its frame loop.
+#include "scene.h"
+
+#include "cast.h"
+#include "timeline.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+bool done;
+SDL_Surface* screen;
+CSpriteEngine se;
+CSprite sprite;
+CDest dest;
+float fps;
+Uint32 last_tick;
+float cTime;
+float cTimeR;
+
+Uint32 (*tickSource)() = SDL_GetTicks;
+
+namespace {
+
+constexpr int screenWidth = 800;
+constexpr int screenHeight = 600;
+constexpr int screenDepth = 16;
+constexpr Uint32 videoFlags =
+    SDL_FULLSCREEN | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_HWACCEL | SDL_HWSURFACE;
+
+constexpr float unitsPerSecond = 13.0f;
+// Mouse motion in the opening moments of every pass is ignored, so that a nudge while the
+// saver starts up does not end it at once.
+constexpr float motionGrace = 30.0f;
+
+// Formed in double precision and rounded to a float once, when stored.
+float advanced(float clock, float rate) {
+    return static_cast<float>(static_cast<double>(clock) +
+                              static_cast<double>(unitsPerSecond) / static_cast<double>(rate));
+}
+
+} // namespace
+
+bool isPreviewOrConfigRequest(int argc, char* argv[]) {
+    if (argc <= 1 || argv[1] == nullptr || argv[1][0] == '\0')
+        return false;
+    // The leading switch character ("/" or "-") is skipped without being looked at.
+    const char request = argv[1][1];
+    return request == 'p' || request == 'c';
+}
+
+bool openScreen() {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "Couldn't start the video system: %s\n", SDL_GetError());
+        return false;
+    }
+    screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
+    if (!screen) {
+        std::fprintf(stderr, "Couldn't set the %dx%d %d-bit video mode: %s\n", screenWidth,
+                     screenHeight, screenDepth, SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool ProcessEvent() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+            return false;
+        if (event.type == SDL_QUIT)
+            return false;
+    }
+    return true;
+}
+
+void runFrame() {
+    // Input. A frame that ends the program is still played and shown to its end.
+    done = !ProcessEvent();
+    SDL_PumpEvents();
+    int motionX = 0;
+    int motionY = 0;
+    SDL_GetRelativeMouseState(&motionX, &motionY);
+    if (cTime > motionGrace && (motionX != 0 || motionY != 0))
+        done = true;
+
+    runTimeline();
+
+    // Timing: an unsigned interval survives the tick counter's wrap; 0 ms gives an infinite rate.
+    const Uint32 interval = tickSource() - last_tick;
+    fps = static_cast<float>(1000.0 / static_cast<double>(interval));
+    last_tick = tickSource();
+
+    // Drawing: the backdrop is the rearmost cast member and repaints the whole screen.
+    se.updateFPS(fps);
+    se.drawAll();
+    dest.run(fps);
+    SDL_Flip(screen);
+
+    cTime = advanced(cTime, fps);
+    cTimeR = advanced(cTimeR, fps);
+}
+
+extern "C" int SDL_main(int argc, char* argv[]) {
+    if (isPreviewOrConfigRequest(argc, argv))
+        std::exit(0);
+    if (!openScreen())
+        return 1;
+    setUpCast();
+    dest.init(screen);
+    SDL_ShowCursor(SDL_DISABLE);
+
+    while (!done)
+        runFrame();
+    return 0;
+}

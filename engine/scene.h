@@ -1,0 +1,35 @@
+// The scene's globals and the steps of the program that the entry runs.
+#pragma once
+
+#include "rain.h"
+#include "spriteengine.h"
+
+#include <SDL.h>
+
+extern bool done;
+extern SDL_Surface* screen;
+extern CSpriteEngine se;
+extern CSprite sprite;
+extern CDest dest;
+extern float fps;         // frames per second, measured this frame
+extern Uint32 last_tick;  // milliseconds, read at the end of the previous measurement
+extern float cTime;       // scene units, 13 a second; set back to 0 once per pass
+extern float cTimeR;      // scene units, never set back
+
+// The millisecond clock the frame rate is measured with; tests feed their own.
+extern Uint32 (*tickSource)();
+
+// True when the first argument asks for the screen-saver preview or configuration.
+bool isPreviewOrConfigRequest(int argc, char* argv[]);
+
+// Starts the video system and opens the full-screen mode; names the fault and returns false
+// when either cannot be had.
+bool openScreen();
+
+// Drains the event queue; false when the viewer asked to stop.
+bool ProcessEvent();
+
+// One pass of the frame loop: input, script, timing, drawing, clocks.
+void runFrame();
+
+extern "C" int SDL_main(int argc, char* argv[]);
