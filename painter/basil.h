@@ -1,0 +1,5 @@
+#pragma once
+
+#include "canvas.h"
+
+Canvas paintBasil();

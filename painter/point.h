@@ -1,0 +1,5 @@
+#pragma once
+
+struct Point {
+    double x, y;
+};
