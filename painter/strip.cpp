@@ -35,7 +35,6 @@ void mirrorFrame(Canvas& strip, int frameWidth, int from, int to) {
 
 Canvas paintStrip(const StripLayout& layout, const FramePainter& paint) {
     Canvas strip(layout.width(), layout.height);
-    cairo_t* cr = strip.cr();
     for (std::size_t i = 0; i < layout.ranges.size(); ++i) {
         const FrameRange& r = layout.ranges[i];
         if (r.mirrorOf) {
@@ -44,15 +43,16 @@ Canvas paintStrip(const StripLayout& layout, const FramePainter& paint) {
         const int own = ownFrames(layout, i);
         for (int index = 0; index < own; ++index) {
             const int frame = r.first + index;
-            cairo_save(cr);
-            cairo_rectangle(cr, frame * layout.frameWidth, 0, layout.frameWidth, layout.height);
-            cairo_clip(cr);
-            cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-            cairo_paint(cr);
-            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-            cairo_translate(cr, frame * layout.frameWidth, 0);
-            paint(cr, FrameCue{r, frame, index, own});
-            cairo_restore(cr);
+            // Each frame gets a canvas of its own, so a pose paints the same pixels wherever
+            // its frame sits in the strip.
+            Canvas single(layout.frameWidth, layout.height);
+            paint(single.cr(), FrameCue{r, frame, index, own});
+            cairo_surface_flush(single.surface());
+            cairo_set_operator(strip.cr(), CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_surface(strip.cr(), single.surface(), frame * layout.frameWidth, 0);
+            cairo_rectangle(strip.cr(), frame * layout.frameWidth, 0, layout.frameWidth,
+                            layout.height);
+            cairo_fill(strip.cr());
         }
     }
     for (const FrameRange& r : layout.ranges) {

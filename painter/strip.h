@@ -14,7 +14,7 @@ struct FrameCue {
     int ownFrames;
 };
 
-// Draws one frame with the origin at the frame's top-left corner; drawing is clipped to it.
+// Draws one frame on a transparent canvas of the frame's size.
 using FramePainter = std::function<void(cairo_t* cr, const FrameCue& cue)>;
 
 // Ranges overlap only where a later range begins on an earlier one's last frames; those
