@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kOpaqueColours = 255;
 constexpr Rgb kDarkestVisible{16, 12, 20};
+constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
 struct Straight {
     bool opaque;
@@ -28,7 +29,7 @@ Straight unpremultiply(std::uint32_t argb) {
 
 } // namespace
 
-IndexedImage quantise(const Canvas& canvas) {
+IndexedImage quantise(const Canvas& canvas, Dither dither) {
     cairo_surface_flush(canvas.surface());
     const unsigned char* data = cairo_image_surface_get_data(canvas.surface());
     const int stride = cairo_image_surface_get_stride(canvas.surface());
@@ -45,10 +46,14 @@ IndexedImage quantise(const Canvas& canvas) {
         for (int x = 0; x < image.width; ++x) {
             const Straight p = unpremultiply(row[x]);
             if (p.opaque) {
+                const int lift = dither == Dither::Ordered ? kBayer[y % 4][x % 4] / 2 : 0;
+                auto channel = [lift](std::uint8_t v) {
+                    return static_cast<GifByteType>(std::min(255, v + lift));
+                };
                 opaqueAt.push_back(static_cast<std::size_t>(y) * image.width + x);
-                red.push_back(p.colour.r);
-                green.push_back(p.colour.g);
-                blue.push_back(p.colour.b);
+                red.push_back(channel(p.colour.r));
+                green.push_back(channel(p.colour.g));
+                blue.push_back(channel(p.colour.b));
             }
         }
     }

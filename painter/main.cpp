@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "/";
     try {
-        const IndexedImage backdrop = quantise(paintBackdrop());
+        const IndexedImage backdrop = quantise(paintBackdrop(), Dither::Ordered);
         const IndexedImage basil = quantise(paintBasil());
         const IndexedImage om = quantise(paintOm());
         const IndexedImage egg = quantise(paintEgg());

@@ -1,11 +1,19 @@
-// Checks on the pictures the painter leaves in the build root, read the way the program reads them.
+// Checks on the pictures the painter leaves in the build root, read the way the program reads
+// them, and on the painter's own parts.
+#include "frame_ranges.h"
+#include "gif_file.h"
+#include "indexed_image.h"
+#include "strip.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -63,6 +71,11 @@ Gif readGif(const std::string& path) {
     gif.pixels.assign(first.RasterBits, first.RasterBits + static_cast<std::size_t>(gif.width) * gif.height);
     DGifCloseFile(file, &error);
     return gif;
+}
+
+std::string temporaryFolder() {
+    char folder[] = "/tmp/pictures_test.XXXXXX";
+    return mkdtemp(folder) ? folder : "";
 }
 
 struct Strip {
@@ -286,8 +299,8 @@ std::string contents(const std::string& path) {
 }
 
 std::string paintInto() {
-    char folder[] = "/tmp/pictures_test.XXXXXX";
-    if (!mkdtemp(folder)) {
+    const std::string folder = temporaryFolder();
+    if (folder.empty()) {
         ADD_FAILURE() << "cannot make a folder";
         return "";
     }
@@ -310,6 +323,162 @@ TEST(PicturesTest, PaintingTwiceGivesTheSameBytes) {
     }
     std::remove(first.c_str());
     std::remove(second.c_str());
+}
+
+TEST(PainterCatalogueTest, NamesTheFramesTheSceneExpects) {
+    const std::pair<const char*, Range> expected[] = {
+        {"bStandRight", kBasilStandRight}, {"bStandLeft", kBasilStandLeft},
+        {"bSpeakRight", kBasilSpeakRight}, {"bSpeakLeft", kBasilSpeakLeft},
+        {"bRollR2L", kBasilRollR2L},       {"bRollL2R", kBasilRollL2R},
+        {"bMoveRight", kBasilMoveRight},   {"bMoveLeft", kBasilMoveLeft},
+        {"bDeathRight", kBasilDeathRight}, {"bDeathLeft", kBasilDeathLeft},
+        {"bAttackRight", kBasilAttackRight}, {"bAttackLeft", kBasilAttackLeft},
+        {"omPain", kOmPain},               {"eggBuild1", kEggBuild1},
+        {"eggPain", kEggPain},
+    };
+    for (const auto& [name, range] : expected) {
+        const StripLayout& layout = range.file == std::string("basil.gif") ? kBasilStrip
+                                    : range.file == std::string("om.gif")  ? kOmStrip
+                                                                           : kEggStrip;
+        const FrameRange& painted = layout.range(name);
+        EXPECT_EQ(painted.first, range.first) << name;
+        EXPECT_EQ(painted.last, range.last) << name;
+    }
+    EXPECT_EQ(kBasilStrip.label(70), "bRollL2R/bMoveRight");
+    EXPECT_EQ(kEggStrip.label(13), "eggStand/eggPain");
+    EXPECT_EQ(kBasilStrip.label(133), "bAttackLeft");
+}
+
+std::uint32_t pixelAt(const Canvas& c, int x, int y) {
+    cairo_surface_flush(c.surface());
+    const unsigned char* row =
+        cairo_image_surface_get_data(c.surface()) + y * cairo_image_surface_get_stride(c.surface());
+    std::uint32_t p;
+    std::memcpy(&p, row + 4 * x, 4);
+    return p;
+}
+
+TEST(QuantiseTest, AntialiasedEdgesNeverFadeIntoTheKey) {
+    Canvas canvas(64, 64);
+    cairo_arc(canvas.cr(), 32, 32, 20.3, 0, 2 * M_PI);
+    cairo_set_source_rgb(canvas.cr(), 40 / 255.0, 24 / 255.0, 44 / 255.0);
+    cairo_fill(canvas.cr());
+    const IndexedImage image = quantise(canvas);
+    int partlyCovered = 0;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const unsigned alpha = pixelAt(canvas, x, y) >> 24;
+            partlyCovered += alpha > 0 && alpha < 255;
+            const Rgb c = image.at(x, y);
+            if (alpha == 0) {
+                EXPECT_EQ(image.pixels[y * 64 + x], 0) << x << "," << y;
+            } else if (!(c == kTransparent)) {
+                EXPECT_FALSE(vanishesOn565(c)) << x << "," << y;
+                EXPECT_NEAR(c.r, 40, 8);
+                EXPECT_NEAR(c.b, 44, 8);
+            }
+        }
+    }
+    EXPECT_GT(partlyCovered, 50) << "the circle should have antialiased edges to test";
+    EXPECT_FALSE(image.at(32, 32) == kTransparent);
+}
+
+TEST(QuantiseTest, OpaqueColoursThatWouldVanishAreLiftedOutOfTheKey) {
+    Canvas canvas(8, 4);
+    cairo_rectangle(canvas.cr(), 0, 0, 4, 4);
+    cairo_set_source_rgb(canvas.cr(), 0, 0, 0);
+    cairo_fill(canvas.cr());
+    cairo_rectangle(canvas.cr(), 4, 0, 4, 4);
+    cairo_set_source_rgb(canvas.cr(), 6 / 255.0, 3 / 255.0, 7 / 255.0);
+    cairo_fill(canvas.cr());
+    const IndexedImage image = quantise(canvas);
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_NE(image.pixels[x], 0) << x;
+        EXPECT_FALSE(vanishesOn565(image.at(x, 0))) << x;
+    }
+}
+
+TEST(QuantiseTest, SqueezesAThousandsOfColoursIntoThePaletteAndKeepsEntryZeroBlack) {
+    Canvas canvas(256, 256);
+    cairo_surface_flush(canvas.surface());
+    unsigned char* data = cairo_image_surface_get_data(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const std::uint32_t p = 0xff000000u | (x << 16) | (y << 8) | ((x + y) / 2);
+            std::memcpy(data + y * stride + 4 * x, &p, 4);
+        }
+    }
+    cairo_surface_mark_dirty(canvas.surface());
+    for (Dither dither : {Dither::None, Dither::Ordered}) {
+        const IndexedImage image = quantise(canvas, dither);
+        ASSERT_LE(image.palette.size(), 256u);
+        EXPECT_EQ(image.palette[0], kTransparent);
+        double error = 0;
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                ASSERT_NE(image.pixels[y * 256 + x], 0);
+                const Rgb c = image.at(x, y);
+                error += std::abs(c.r - x) + std::abs(c.g - y);
+            }
+        }
+        EXPECT_LT(error / (2 * 256 * 256), 12) << "mean error per channel";
+    }
+}
+
+TEST(GifFileTest, ReadsBackPixelForPixelWithoutExtensions) {
+    IndexedImage image;
+    image.width = 7;
+    image.height = 3;
+    image.palette = {kTransparent, {200, 10, 10}, {10, 200, 10}};
+    for (int i = 0; i < 21; ++i) {
+        image.pixels.push_back(static_cast<std::uint8_t>((i * 5) % 3));
+    }
+    const std::string folder = temporaryFolder();
+    ASSERT_FALSE(folder.empty());
+    writeGif(folder + "/t.gif", image);
+    const Gif gif = readGif(folder + "/t.gif");
+    std::remove((folder + "/t.gif").c_str());
+    std::remove(folder.c_str());
+    ASSERT_EQ(gif.width, 7);
+    ASSERT_EQ(gif.height, 3);
+    EXPECT_FALSE(gif.graphicsControl);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            const Rgb want = image.at(x, y);
+            const GifColorType& got = gif.palette[gif.index(x, y)];
+            EXPECT_EQ(got.Red, want.r) << x << "," << y;
+            EXPECT_EQ(got.Green, want.g) << x << "," << y;
+        }
+    }
+}
+
+TEST(PaintStripTest, LaterRangesOwnSharedFramesAndMirrorsAreExactFlips) {
+    const StripLayout layout{"t.gif", 6, 4, 9,
+                             {{"rollRight", 0, 3, Action::Roll, nullptr},
+                              {"walkRight", 2, 4, Action::Walk, nullptr},
+                              {"walkLeft", 5, 7, Action::Walk, "walkRight"},
+                              {"still", 8, 8, Action::Stand, nullptr}}};
+    std::vector<std::string> cues;
+    const Canvas strip = paintStrip(layout, [&](cairo_t* cr, const FrameCue& cue) {
+        cues.push_back(std::string(cue.range.name) + " " + std::to_string(cue.frame) + " " +
+                       std::to_string(cue.index) + "/" + std::to_string(cue.ownFrames));
+        cairo_rectangle(cr, 0, 0, 1 + cue.frame % 4, 1);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_fill(cr);
+    });
+    const std::vector<std::string> expected{"rollRight 0 0/2", "rollRight 1 1/2", "walkRight 2 0/3",
+                                            "walkRight 3 1/3", "walkRight 4 2/3", "still 8 0/1"};
+    EXPECT_EQ(cues, expected);
+    for (int f = 0; f < 9; ++f) {
+        const int painted = f >= 5 && f <= 7 ? f - 3 : f;
+        for (int x = 0; x < 6; ++x) {
+            const int column = f >= 5 && f <= 7 ? 5 - x : x;
+            const bool lit = pixelAt(strip, f * 6 + x, 0) != 0;
+            EXPECT_EQ(lit, column < 1 + painted % 4) << "frame " << f << " column " << x;
+            EXPECT_EQ(pixelAt(strip, f * 6 + x, 1), 0u) << "frame " << f;
+        }
+    }
 }
 
 } // namespace
