@@ -37,6 +37,9 @@ constexpr Rgb kBank{40, 70, 56};
 constexpr Rgb kBankFront{24, 44, 40};
 constexpr Rgb kPuddle{112, 96, 146};
 constexpr Rgb kRain{170, 170, 210};
+constexpr Rgb kTreeBark{40, 34, 52};
+constexpr Rgb kLeaves{34, 56, 66};
+constexpr Rgb kLeavesLit{58, 84, 88};
 
 class Dice {
 public:
@@ -144,6 +147,32 @@ void mountains(cairo_t* cr) {
     cairo_fill(cr);
 }
 
+// A wind-bent tree at the meadow's far left, leaning away from the weather.
+void tree(cairo_t* cr, Dice& dice) {
+    cairo_move_to(cr, 30, 466);
+    cairo_curve_to(cr, 44, 420, 40, 380, 62, 330);
+    cairo_line_to(cr, 70, 334);
+    cairo_curve_to(cr, 54, 386, 60, 424, 52, 466);
+    cairo_close_path(cr);
+    setColour(cr, kTreeBark);
+    cairo_fill(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, 4);
+    cairo_move_to(cr, 52, 380);
+    cairo_curve_to(cr, 70, 372, 86, 360, 104, 352);
+    cairo_move_to(cr, 58, 350);
+    cairo_curve_to(cr, 46, 336, 30, 330, 16, 326);
+    cairo_stroke(cr);
+    for (int i = 0; i < 60; ++i) {
+        const double t = dice(0, 1);
+        const double x = 10 + t * 100 + dice(-8, 8);
+        const double y = 318 + 14 * std::sin(M_PI * t) * -1 + t * 26 + dice(-12, 8);
+        ellipsePath(cr, x, y, dice(9, 16), dice(6, 10));
+        setColour(cr, mix(kLeaves, kLeavesLit, std::max(0.0, (340 - y) / 40) * dice(0.5, 1)));
+        cairo_fill(cr);
+    }
+}
+
 void meadow(cairo_t* cr) {
     ridgePath(cr, kMeadowTop, {{4, 500, 0.2}, {2, 140, 1.3}}, kScreenHeight);
     verticalGradient(cr, kMeadowTop - 6, kScreenHeight, {{0, kMeadow}, {1, kMeadowFront}});
@@ -201,7 +230,7 @@ void mesa(cairo_t* cr, Dice& dice) {
         setColour(cr, kRockShade, 0.7);
         cairo_stroke(cr);
     }
-    cairo_rectangle(cr, 0, kLedgeTop, kScreenWidth, 10);
+    cairo_rectangle(cr, kLedgeLeft - 20, kLedgeTop, kLedgeRight - kLedgeLeft + 14, 10);
     verticalGradient(cr, kLedgeTop, kLedgeTop + 10, {{0, kRockLit}, {1, kRock}});
     cairo_fill(cr);
     cairo_pattern_t* rim = cairo_pattern_create_linear(700, 0, 800, 0);
@@ -292,6 +321,7 @@ Canvas paintBackdrop() {
     distantRain(cr, dice);
     mountains(cr);
     meadow(cr);
+    tree(cr, dice);
     mesa(cr, dice);
     foreground(cr, dice);
     return canvas;

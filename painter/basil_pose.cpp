@@ -91,8 +91,8 @@ BasilPose walking(int index, int frames) {
     BasilPose p;
     p.nearFoot = foot(w);
     p.farFoot = foot(w + M_PI);
-    p.hip.y = -19.6 - 1.2 * (1 + std::cos(2 * w)) / 2;
-    p.lean = 0.08;
+    p.hip.y = -19.4 - 2 * (1 + std::cos(2 * w)) / 2;
+    p.lean = 0.12;
     p.farShoulder = 0.55 * std::sin(w);
     p.nearShoulder = 0.6 - 0.3 * std::sin(w);
     p.staffTilt = 0.2 - 0.12 * std::sin(w);

@@ -77,7 +77,7 @@ void strip(cairo_t* cr, double& y, const SheetStrip& s) {
         text(cr, x, labelTop + 12, std::to_string(f), 11, kInk);
         double line = labelTop + 12;
         for (const std::string& name : names(l.label(f))) {
-            text(cr, x + 22, line, name, 9, kDimInk);
+            text(cr, x + 26, line, name, 9, kDimInk);
             line += 10;
         }
     }

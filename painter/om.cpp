@@ -159,7 +159,7 @@ void drawOm(cairo_t* cr, int painIndex) {
     fillOutlined(cr, bodyShade(-8, -68, 62, kStone, kStoneShade), 2.4);
     moss(cr);
     face(cr, shock);
-    arm(cr, {-46, -58}, std::max(0.0, shock), false);
+    arm(cr, {-50, -50}, std::max(0.0, shock), false);
     cairo_restore(cr);
     if (shock > 0.5) {
         for (int i = 0; i < 3; ++i) {
