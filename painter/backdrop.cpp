@@ -3,6 +3,7 @@
 #include "point.h"
 #include "shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -42,14 +43,14 @@ constexpr Rgb kLeaves{34, 56, 66};
 constexpr Rgb kLeavesLit{58, 84, 88};
 
 class Dice {
-public:
+  public:
     explicit Dice(std::uint32_t seed) : engine_(seed) {}
     // Uniform in [low, high), the same on every platform.
     double operator()(double low, double high) {
         return low + (high - low) * (engine_() / 4294967296.0);
     }
 
-private:
+  private:
     std::mt19937 engine_;
 };
 
@@ -83,8 +84,7 @@ void ridgePath(cairo_t* cr, double baseY, const std::vector<Wave>& waves, double
 
 void sky(cairo_t* cr) {
     cairo_rectangle(cr, 0, 0, kScreenWidth, kScreenHeight);
-    verticalGradient(cr, 0, 440,
-                     {{0, kSkyTop}, {0.45, kSkyMiddle}, {0.8, kSkyLow}, {1, kHorizon}});
+    verticalGradient(cr, 0, 440, {{0, kSkyTop}, {0.45, kSkyMiddle}, {0.8, kSkyLow}, {1, kHorizon}});
     cairo_fill(cr);
     cairo_pattern_t* glow = cairo_pattern_create_radial(520, 400, 10, 520, 400, 260);
     cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.78, 0.6, 0.55);
@@ -105,8 +105,8 @@ void clouds(cairo_t* cr, Dice& dice) {
             cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - ry, 0, cy + ry);
             const Rgb dark = mix(kCloud, kSkyMiddle, band * 0.25);
             const Rgb lit = mix(kCloudLit, kSkyLow, band * 0.3);
-            cairo_pattern_add_color_stop_rgba(p, 0, dark.r / 255.0, dark.g / 255.0,
-                                              dark.b / 255.0, 0.9);
+            cairo_pattern_add_color_stop_rgba(p, 0, dark.r / 255.0, dark.g / 255.0, dark.b / 255.0,
+                                              0.9);
             cairo_pattern_add_color_stop_rgba(p, 1, lit.r / 255.0, lit.g / 255.0, lit.b / 255.0,
                                               0.75);
             ellipsePath(cr, x, cy, rx, ry);
@@ -181,14 +181,13 @@ void meadow(cairo_t* cr) {
 
 void tuft(cairo_t* cr, double x, double y, double size, Rgb colour) {
     cairo_move_to(cr, x - size, y);
-    cairo_curve_to(cr, x - size * 0.6, y - size, x - size * 0.9, y - size * 1.6,
-                   x - size * 1.2, y - size * 2);
+    cairo_curve_to(cr, x - size * 0.6, y - size, x - size * 0.9, y - size * 1.6, x - size * 1.2,
+                   y - size * 2);
     cairo_curve_to(cr, x - size * 0.2, y - size * 1.2, x, y - size * 2.4, x + size * 0.1,
                    y - size * 2.6);
     cairo_curve_to(cr, x + size * 0.4, y - size * 1.4, x + size * 1.2, y - size * 1.8,
                    x + size * 1.5, y - size * 1.9);
-    cairo_curve_to(cr, x + size * 0.9, y - size * 1.1, x + size * 0.8, y - size * 0.4, x + size,
-                   y);
+    cairo_curve_to(cr, x + size * 0.9, y - size * 1.1, x + size * 0.8, y - size * 0.4, x + size, y);
     cairo_close_path(cr);
     setColour(cr, colour);
     cairo_fill(cr);
@@ -207,7 +206,8 @@ void mesaPath(cairo_t* cr) {
 
 void mesa(cairo_t* cr, Dice& dice) {
     mesaPath(cr);
-    verticalGradient(cr, 140, 480, {{0, kRock}, {0.6, mix(kRock, kRockShade, 0.5)}, {1, kRockShade}});
+    verticalGradient(cr, 140, 480,
+                     {{0, kRock}, {0.6, mix(kRock, kRockShade, 0.5)}, {1, kRockShade}});
     cairo_fill(cr);
 
     cairo_save(cr);

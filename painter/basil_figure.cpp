@@ -49,8 +49,7 @@ Point knee(Point hip, Point foot) {
     const double dx = foot.x - hip.x, dy = foot.y - hip.y;
     const double d = std::clamp(std::hypot(dx, dy), 1.0, kThigh + kShin - 0.01);
     const double toFoot = std::atan2(dy, dx);
-    const double bend =
-        std::acos((kThigh * kThigh + d * d - kShin * kShin) / (2 * kThigh * d));
+    const double bend = std::acos((kThigh * kThigh + d * d - kShin * kShin) / (2 * kThigh * d));
     const double a = toFoot - bend;
     return {hip.x + std::cos(a) * kThigh, hip.y + std::sin(a) * kThigh};
 }

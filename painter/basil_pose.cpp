@@ -14,7 +14,9 @@ double smooth(double t) {
     return t * t * (3 - 2 * t);
 }
 
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
+double lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
 BasilPose standing(int index, int frames) {
     const double w = kTau * index / frames;

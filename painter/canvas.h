@@ -4,7 +4,7 @@
 
 // A transparent ARGB picture with its drawing context.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height);
     ~Canvas();
     Canvas(Canvas&& other) noexcept;
@@ -17,7 +17,7 @@ public:
     cairo_t* cr() const { return cr_; }
     cairo_surface_t* surface() const { return surface_; }
 
-private:
+  private:
     int width_;
     int height_;
     cairo_surface_t* surface_;

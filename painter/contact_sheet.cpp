@@ -55,8 +55,9 @@ void strip(cairo_t* cr, double& y, const SheetStrip& s) {
     const int zoom = l.frameWidth < kSmallFrame ? kSmallFrameZoom : 1;
     const int cellWidth = std::max(l.frameWidth * zoom + kGap, 60);
     const int perRow = (kSheetWidth - 2 * kMargin) / cellWidth;
-    title(cr, y, std::string(l.file) + "   " + std::to_string(l.frames) + " frames of " +
-                     std::to_string(l.frameWidth) + " x " + std::to_string(l.height));
+    title(cr, y,
+          std::string(l.file) + "   " + std::to_string(l.frames) + " frames of " +
+              std::to_string(l.frameWidth) + " x " + std::to_string(l.height));
     const Canvas picture = toCanvas(s.image);
     for (int f = 0; f < l.frames; ++f) {
         const double x = kMargin + (f % perRow) * cellWidth;

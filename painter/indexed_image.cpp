@@ -24,7 +24,8 @@ Straight unpremultiply(std::uint32_t argb) {
     auto channel = [a](unsigned premultiplied) {
         return static_cast<std::uint8_t>(std::min(255u, (premultiplied * 255 + a / 2) / a));
     };
-    return {true, {channel((argb >> 16) & 0xff), channel((argb >> 8) & 0xff), channel(argb & 0xff)}};
+    return {true,
+            {channel((argb >> 16) & 0xff), channel((argb >> 8) & 0xff), channel(argb & 0xff)}};
 }
 
 } // namespace

@@ -23,8 +23,10 @@ int main(int argc, char** argv) {
         const IndexedImage egg = quantise(paintEgg());
         const IndexedImage streak = quantise(paintStreak());
         const IndexedImage round = quantise(paintRoundDrop());
-        const std::vector<SheetStrip> strips{{kBasilStrip, basil},   {kOmStrip, om},
-                                             {kEggStrip, egg},       {kStreakStrip, streak},
+        const std::vector<SheetStrip> strips{{kBasilStrip, basil},
+                                             {kOmStrip, om},
+                                             {kEggStrip, egg},
+                                             {kStreakStrip, streak},
                                              {kRoundDropStrip, round}};
         writeGif(folder + "001.gif", backdrop);
         for (const SheetStrip& s : strips) {

@@ -20,7 +20,8 @@ constexpr Rgb kStar{255, 236, 120};
 
 // How hard the blow still shakes him on each frame of the flinch; he is back at rest by the
 // last one, which is also how he stands.
-constexpr double kShock[] = {0.75, 1, 0.9, 0.75, 0.6, 0.45, 0.3, 0.18, 0.08, -0.05, -0.07, -0.03, 0};
+constexpr double kShock[] = {0.75, 1,    0.9,   0.75,  0.6,   0.45, 0.3,
+                             0.18, 0.08, -0.05, -0.07, -0.03, 0};
 
 // Om faces left, toward whoever strikes him, and is drawn with the origin on the ground
 // under his middle.

@@ -18,6 +18,6 @@ struct FrameCue {
 using FramePainter = std::function<void(cairo_t* cr, const FrameCue& cue)>;
 
 // Ranges overlap only where a later range begins on an earlier one's last frames; those
-// frames belong to the later range, and the earlier one paints only the frames before them. Mirrored ranges are then
-// copied from their partners, flipped left to right pixel for pixel.
+// frames belong to the later range, and the earlier one paints only the frames before them.
+// Mirrored ranges are then copied from their partners, flipped left to right pixel for pixel.
 Canvas paintStrip(const StripLayout& layout, const FramePainter& paint);

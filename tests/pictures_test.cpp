@@ -66,9 +66,11 @@ Gif readGif(const std::string& path) {
                               isGraphicsControl(image.ExtensionBlocks, image.ExtensionBlockCount);
     }
     const SavedImage& first = file->SavedImages[0];
-    const ColorMapObject* map = first.ImageDesc.ColorMap ? first.ImageDesc.ColorMap : file->SColorMap;
+    const ColorMapObject* map =
+        first.ImageDesc.ColorMap ? first.ImageDesc.ColorMap : file->SColorMap;
     gif.palette.assign(map->Colors, map->Colors + map->ColorCount);
-    gif.pixels.assign(first.RasterBits, first.RasterBits + static_cast<std::size_t>(gif.width) * gif.height);
+    gif.pixels.assign(first.RasterBits,
+                      first.RasterBits + static_cast<std::size_t>(gif.width) * gif.height);
     DGifCloseFile(file, &error);
     return gif;
 }
@@ -90,9 +92,10 @@ constexpr Strip kStrips[] = {
     {"egg.gif", 70, 26, 420},
 };
 constexpr const char* kDrops[] = {"kapka.gif", "kapka2.gif"};
-constexpr const char* kKeyedPictures[] = {"basil.gif", "om.gif", "egg.gif", "kapka.gif", "kapka2.gif"};
-constexpr const char* kAllPictures[] = {"001.gif",  "basil.gif", "om.gif",
-                                        "egg.gif",  "kapka.gif", "kapka2.gif"};
+constexpr const char* kKeyedPictures[] = {"basil.gif", "om.gif", "egg.gif", "kapka.gif",
+                                          "kapka2.gif"};
+constexpr const char* kAllPictures[] = {"001.gif", "basil.gif", "om.gif",
+                                        "egg.gif", "kapka.gif", "kapka2.gif"};
 
 struct Range {
     const char* file;
@@ -163,7 +166,7 @@ TEST(PicturesTest, CarryNoTransparencyIndexSoTheLoaderKeysNone) {
 }
 
 class On565Screen : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
@@ -188,8 +191,8 @@ TEST_F(On565Screen, EveryFigurePixelStaysVisibleAndEveryBackgroundPixelIsKeyed) 
         int vanished = 0, unkeyed = 0, figure = 0;
         SDL_LockSurface(converted);
         for (int y = 0; y < gif.height; ++y) {
-            const auto* row = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(converted->pixels) +
-                                                              y * converted->pitch);
+            const auto* row = reinterpret_cast<const Uint16*>(
+                static_cast<const Uint8*>(converted->pixels) + y * converted->pitch);
             for (int x = 0; x < gif.width; ++x) {
                 const bool keyed = row[x] == key;
                 if (gif.transparent(x, y)) {
@@ -233,7 +236,8 @@ TEST(PicturesTest, EveryFrameHoldsAFigureClearOfItsSidesAndTop) {
 
 // The scene puts each character's frame bottom on its ground.
 TEST(PicturesTest, StandingFramesHaveTheirFeetOnTheFrameBottom) {
-    const Range standing[] = {kBasilStandRight, kBasilStandLeft, {"om.gif", 0, 0}, {"egg.gif", 13, 13}};
+    const Range standing[] = {
+        kBasilStandRight, kBasilStandLeft, {"om.gif", 0, 0}, {"egg.gif", 13, 13}};
     for (const Range& r : standing) {
         const Gif gif = readGif(r.file);
         const int fw = frameWidthOf(r.file);
@@ -250,9 +254,10 @@ TEST(PicturesTest, StandingFramesHaveTheirFeetOnTheFrameBottom) {
 }
 
 TEST(PicturesTest, AnimatedRangesMoveAndWalksAndRollsNeverStall) {
-    const Range animated[] = {kBasilStandRight, kBasilStandLeft, kBasilSpeakRight, kBasilSpeakLeft,
-                              kBasilDeathRight, kBasilDeathLeft, kBasilAttackRight, kBasilAttackLeft,
-                              kOmPain, kEggBuild1, kEggPain};
+    const Range animated[] = {kBasilStandRight,  kBasilStandLeft,  kBasilSpeakRight,
+                              kBasilSpeakLeft,   kBasilDeathRight, kBasilDeathLeft,
+                              kBasilAttackRight, kBasilAttackLeft, kOmPain,
+                              kEggBuild1,        kEggPain};
     for (const Range& r : animated) {
         const Gif gif = readGif(r.file);
         int changes = 0;
@@ -265,19 +270,18 @@ TEST(PicturesTest, AnimatedRangesMoveAndWalksAndRollsNeverStall) {
     const Gif basil = readGif("basil.gif");
     for (const Range& r : everyFrameMoves) {
         for (int f = r.first; f < r.last; ++f) {
-            EXPECT_FALSE(sameFrame(basil, 90, f, f + 1)) << "basil frames " << f << " and " << f + 1;
+            EXPECT_FALSE(sameFrame(basil, 90, f, f + 1))
+                << "basil frames " << f << " and " << f + 1;
         }
         EXPECT_FALSE(sameFrame(basil, 90, r.last, r.first)) << "basil range from " << r.first;
     }
 }
 
 TEST(PicturesTest, LeftRangesAreRightRangesMirrored) {
-    const std::pair<Range, Range> pairs[] = {{kBasilStandRight, kBasilStandLeft},
-                                             {kBasilSpeakRight, kBasilSpeakLeft},
-                                             {kBasilRollL2R, kBasilRollR2L},
-                                             {kBasilMoveRight, kBasilMoveLeft},
-                                             {kBasilDeathRight, kBasilDeathLeft},
-                                             {kBasilAttackRight, kBasilAttackLeft}};
+    const std::pair<Range, Range> pairs[] = {
+        {kBasilStandRight, kBasilStandLeft}, {kBasilSpeakRight, kBasilSpeakLeft},
+        {kBasilRollL2R, kBasilRollR2L},      {kBasilMoveRight, kBasilMoveLeft},
+        {kBasilDeathRight, kBasilDeathLeft}, {kBasilAttackRight, kBasilAttackLeft}};
     const Gif basil = readGif("basil.gif");
     for (const auto& [right, left] : pairs) {
         for (int i = 0; i <= right.last - right.first; ++i) {
@@ -327,13 +331,20 @@ TEST(PicturesTest, PaintingTwiceGivesTheSameBytes) {
 
 TEST(PainterCatalogueTest, NamesTheFramesTheSceneExpects) {
     const std::pair<const char*, Range> expected[] = {
-        {"bStandRight", kBasilStandRight}, {"bStandLeft", kBasilStandLeft},
-        {"bSpeakRight", kBasilSpeakRight}, {"bSpeakLeft", kBasilSpeakLeft},
-        {"bRollR2L", kBasilRollR2L},       {"bRollL2R", kBasilRollL2R},
-        {"bMoveRight", kBasilMoveRight},   {"bMoveLeft", kBasilMoveLeft},
-        {"bDeathRight", kBasilDeathRight}, {"bDeathLeft", kBasilDeathLeft},
-        {"bAttackRight", kBasilAttackRight}, {"bAttackLeft", kBasilAttackLeft},
-        {"omPain", kOmPain},               {"eggBuild1", kEggBuild1},
+        {"bStandRight", kBasilStandRight},
+        {"bStandLeft", kBasilStandLeft},
+        {"bSpeakRight", kBasilSpeakRight},
+        {"bSpeakLeft", kBasilSpeakLeft},
+        {"bRollR2L", kBasilRollR2L},
+        {"bRollL2R", kBasilRollL2R},
+        {"bMoveRight", kBasilMoveRight},
+        {"bMoveLeft", kBasilMoveLeft},
+        {"bDeathRight", kBasilDeathRight},
+        {"bDeathLeft", kBasilDeathLeft},
+        {"bAttackRight", kBasilAttackRight},
+        {"bAttackLeft", kBasilAttackLeft},
+        {"omPain", kOmPain},
+        {"eggBuild1", kEggBuild1},
         {"eggPain", kEggPain},
     };
     for (const auto& [name, range] : expected) {
@@ -454,7 +465,10 @@ TEST(GifFileTest, ReadsBackPixelForPixelWithoutExtensions) {
 }
 
 TEST(PaintStripTest, LaterRangesOwnSharedFramesAndMirrorsAreExactFlips) {
-    const StripLayout layout{"t.gif", 6, 4, 9,
+    const StripLayout layout{"t.gif",
+                             6,
+                             4,
+                             9,
                              {{"rollRight", 0, 3, Action::Roll, nullptr},
                               {"walkRight", 2, 4, Action::Walk, nullptr},
                               {"walkLeft", 5, 7, Action::Walk, "walkRight"},
