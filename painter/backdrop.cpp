@@ -95,26 +95,45 @@ void sky(cairo_t* cr) {
     cairo_pattern_destroy(glow);
 }
 
+// Banks of rain cloud: rows of puffs on flat bottoms, dark above and lit from below by the
+// low sun; the farther rows fade into the sky.
 void clouds(cairo_t* cr, Dice& dice) {
-    for (int band = 0; band < 3; ++band) {
-        const double y = 30 + band * 70;
-        for (int i = 0; i < 14; ++i) {
-            const double x = dice(-60, kScreenWidth + 60);
-            const double rx = dice(60, 130), ry = dice(18, 34);
-            const double cy = y + dice(-20, 20);
-            cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - ry, 0, cy + ry);
-            const Rgb dark = mix(kCloud, kSkyMiddle, band * 0.25);
-            const Rgb lit = mix(kCloudLit, kSkyLow, band * 0.3);
+    for (int row = 0; row < 3; ++row) {
+        const double base = 92 + row * 58;
+        const Rgb dark = mix(kCloud, kSkyMiddle, row * 0.3);
+        const Rgb lit = mix(kCloudLit, kSkyLow, row * 0.35);
+        for (int i = 0; i < 9; ++i) {
+            const double cx = dice(-80, kScreenWidth + 80), width = dice(140, 260);
+            const double bottom = base + dice(-14, 14);
+            cairo_save(cr);
+            cairo_rectangle(cr, cx - width, 0, 2 * width, bottom);
+            cairo_clip(cr);
+            for (int puff = 0; puff < 6; ++puff) {
+                const double t = puff / 5.0;
+                const double r = (18 + 26 * std::sin(M_PI * t)) * dice(0.8, 1.25);
+                cairo_new_sub_path(cr);
+                cairo_arc(cr, cx - width / 2 + t * width, bottom - r * 0.55, r, 0, 2 * M_PI);
+            }
+            cairo_pattern_t* p = cairo_pattern_create_linear(0, bottom - 70, 0, bottom);
             cairo_pattern_add_color_stop_rgba(p, 0, dark.r / 255.0, dark.g / 255.0, dark.b / 255.0,
-                                              0.9);
+                                              0.95);
             cairo_pattern_add_color_stop_rgba(p, 1, lit.r / 255.0, lit.g / 255.0, lit.b / 255.0,
-                                              0.75);
-            ellipsePath(cr, x, cy, rx, ry);
+                                              0.9);
             cairo_set_source(cr, p);
             cairo_fill(cr);
             cairo_pattern_destroy(p);
+            cairo_restore(cr);
         }
     }
+    cairo_rectangle(cr, 0, 0, kScreenWidth, 70);
+    cairo_pattern_t* overcast = cairo_pattern_create_linear(0, 0, 0, 70);
+    cairo_pattern_add_color_stop_rgba(overcast, 0, kSkyTop.r / 255.0, kSkyTop.g / 255.0,
+                                      kSkyTop.b / 255.0, 0.9);
+    cairo_pattern_add_color_stop_rgba(overcast, 1, kSkyTop.r / 255.0, kSkyTop.g / 255.0,
+                                      kSkyTop.b / 255.0, 0);
+    cairo_set_source(cr, overcast);
+    cairo_fill(cr);
+    cairo_pattern_destroy(overcast);
 }
 
 void distantRain(cairo_t* cr, Dice& dice) {
@@ -233,6 +252,15 @@ void mesa(cairo_t* cr, Dice& dice) {
     cairo_rectangle(cr, kLedgeLeft - 20, kLedgeTop, kLedgeRight - kLedgeLeft + 14, 10);
     verticalGradient(cr, kLedgeTop, kLedgeTop + 10, {{0, kRockLit}, {1, kRock}});
     cairo_fill(cr);
+    cairo_pattern_t* shadow = cairo_pattern_create_linear(704, 0, 770, 0);
+    cairo_pattern_add_color_stop_rgba(shadow, 0, kRockShade.r / 255.0, kRockShade.g / 255.0,
+                                      kRockShade.b / 255.0, 0.7);
+    cairo_pattern_add_color_stop_rgba(shadow, 1, kRockShade.r / 255.0, kRockShade.g / 255.0,
+                                      kRockShade.b / 255.0, 0);
+    cairo_rectangle(cr, 700, 130, 70, kLedgeTop - 130);
+    cairo_set_source(cr, shadow);
+    cairo_fill(cr);
+    cairo_pattern_destroy(shadow);
     cairo_pattern_t* rim = cairo_pattern_create_linear(700, 0, 800, 0);
     cairo_pattern_add_color_stop_rgba(rim, 0, 0.85, 0.6, 0.55, 0);
     cairo_pattern_add_color_stop_rgba(rim, 1, 0.85, 0.6, 0.55, 0.25);
@@ -258,6 +286,10 @@ void mesa(cairo_t* cr, Dice& dice) {
     cairo_fill(cr);
     for (double x = kLedgeLeft + 8; x < kLedgeRight - 4; x += dice(8, 16)) {
         tuft(cr, x, kLedgeTop + 1, dice(2, 3.5), dice(0, 1) < 0.5 ? kGrass : kGrassDark);
+    }
+    const Point cragTop[] = {{722, 200}, {734, 182}, {750, 166}, {770, 153}, {790, 145}};
+    for (const Point& p : cragTop) {
+        tuft(cr, p.x, p.y + 3, dice(2.5, 3.5), dice(0, 1) < 0.5 ? kGrass : kGrassDark);
     }
 }
 
