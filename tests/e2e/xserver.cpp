@@ -11,29 +11,31 @@
 #include <unistd.h>
 
 XServer::XServer(int width, int height, int depth) {
-    int ready[2];
-    if (pipe(ready) != 0)
-        return;
-    pid = fork();
-    if (pid == 0) {
-        close(ready[0]);
-        const std::string fd = std::to_string(ready[1]);
-        const std::string screen =
-            std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-        std::freopen("/dev/null", "w", stderr);
-        // The server picks a free display itself and writes its number to the pipe.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
+    const std::string screen =
+        std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    // Another server may take a free-looking display first; then the next one is tried.
+    for (int number = 90 + getpid() % 100, tries = 0; !display && tries < 20; ++number, ++tries) {
+        if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
+            continue;
+        name = ":" + std::to_string(number);
+        pid = fork();
+        if (pid == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
+                   "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The server takes a moment to listen; it is ready once a client gets through.
+        for (int waited = 0; !display && waited < 10000; waited += 20) {
+            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+                pid = -1;
+                break;
+            }
+            display = XOpenDisplay(name.c_str());
+            if (!display)
+                sleepMs(20);
+        }
     }
-    close(ready[1]);
-    char number[32] = {};
-    const ssize_t got = read(ready[0], number, sizeof number - 1);
-    close(ready[0]);
-    if (got <= 0)
-        return;
-    name = ":" + std::to_string(std::stoi(number));
-    display = XOpenDisplay(name.c_str());
 }
 
 XServer::~XServer() {
