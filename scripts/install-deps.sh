@@ -7,7 +7,7 @@ packages=(
   libsdl1.2-dev libsdl-image1.2-dev
   libcairo2-dev libgif-dev
   libgtest-dev libx11-dev
-  xvfb xdotool
+  xvfb xdotool fonts-dejavu-core
 )
 
 missing=()
