@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 bool done;
 SDL_Surface* screen;
@@ -38,6 +39,14 @@ float advanced(float clock, float rate) {
                               static_cast<double>(unitsPerSecond) / static_cast<double>(rate));
 }
 
+// With no display SDL falls back to drawing text art into the terminal, which nobody wants
+// from a screen saver; such a driver is used only when asked for by name.
+bool fellBackToText(const char* driver) {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const bool text = std::strcmp(driver, "caca") == 0 || std::strcmp(driver, "aalib") == 0;
+    return text && !(asked && std::strcmp(asked, driver) == 0);
+}
+
 } // namespace
 
 bool isPreviewOrConfigRequest(int argc, char* argv[]) {
@@ -50,13 +59,23 @@ bool isPreviewOrConfigRequest(int argc, char* argv[]) {
 
 bool openScreen() {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        std::fprintf(stderr, "Couldn't start the video system: %s\n", SDL_GetError());
+        std::fprintf(stderr, "basilrain: cannot start the video system: %s\n", SDL_GetError());
+        return false;
+    }
+    char driver[32] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    if (fellBackToText(driver)) {
+        SDL_Quit(); // gives the terminal back before speaking to it
+        std::fprintf(stderr,
+                     "basilrain: no display to draw on (is DISPLAY set?); SDL offered only its "
+                     "text-mode driver \"%s\"\n",
+                     driver);
         return false;
     }
     screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
     if (!screen) {
-        std::fprintf(stderr, "Couldn't set the %dx%d %d-bit video mode: %s\n", screenWidth,
-                     screenHeight, screenDepth, SDL_GetError());
+        std::fprintf(stderr, "basilrain: cannot set the %dx%d %d-bit video mode: %s\n",
+                     screenWidth, screenHeight, screenDepth, SDL_GetError());
         return false;
     }
     return true;

@@ -1,6 +1,8 @@
 // The rain.
 #include "rain.h"
 
+#include "picture_faults.h"
+
 #include <cstdlib>
 
 namespace {
@@ -23,8 +25,10 @@ void CDest::init(SDL_Surface* target) {
         const char* picture = std::rand() % 2 == 0 ? "kapka.gif" : "kapka2.gif";
 
         drop.Init(picture, x, y, target);
+        reportIfMissing(picture, drop, "the drops drawn with it are left out");
         drop.setPatternColor(true, 0, 0, 0);
         drop.setAnimation(true, dropFrameWidth);
+        reportIfNoStrip(picture, drop, dropFrameWidth, "its drops are drawn whole");
         drop.playAnimation(dropAnim);
         drop.setMoveSpeed(speed);
     }

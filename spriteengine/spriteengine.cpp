@@ -1,13 +1,11 @@
 // Frame-strip sprites and the layered sprite engine.
 #include "spriteengine.h"
 
+#include "picture_check.h"
+
 #include <SDL_image.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -27,15 +25,6 @@ float stepped(float value, float perSecond, float fps, double sign) {
                               sign * static_cast<double>(perSecond) / static_cast<double>(fps));
 }
 
-// A picture shared by a thousand drops is named once, not a thousand times.
-void reportPictureFault(const char* fault, const char* file) {
-    static std::vector<std::string> named;
-    if (std::find(named.begin(), named.end(), file) != named.end())
-        return;
-    named.emplace_back(file);
-    std::fprintf(stderr, "Couldn't %s %s: %s\n", fault, file, SDL_GetError());
-}
-
 } // namespace
 
 void CSprite::Init(const char* file, int x, int y, SDL_Surface* t) {
@@ -44,14 +33,12 @@ void CSprite::Init(const char* file, int x, int y, SDL_Surface* t) {
     target = t;
     image = nullptr;
 
-    SDL_Surface* loaded = IMG_Load(file);
-    if (!loaded) {
-        reportPictureFault("load", file);
+    if (!isCompleteGif(file))
         return;
-    }
+    SDL_Surface* loaded = IMG_Load(file);
+    if (!loaded)
+        return;
     image = SDL_DisplayFormat(loaded);
-    if (!image)
-        reportPictureFault("convert to the display format", file);
     // Only the converted copy is ever drawn.
     SDL_FreeSurface(loaded);
 }

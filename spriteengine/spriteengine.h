@@ -61,8 +61,8 @@ class CSprite {
     float moveSpeed = 1.0f; // pixels per second
     float spriteFps = 25.0f;
 
-    // Loads and converts the picture; every other setting is kept. A picture that cannot be
-    // had is reported on stderr and leaves the sprite with none, so it is never drawn.
+    // Loads and converts a GIF picture; every other setting is kept. A picture that cannot be
+    // had leaves the sprite with none, so it is never drawn, and SDL's error says why.
     void Init(const char* file, int x, int y, SDL_Surface* target);
 
     void setPatternColor(bool on, int r, int g, int b);

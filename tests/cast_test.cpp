@@ -74,7 +74,7 @@ TEST_F(SceneTest, FirstFramePaintsTheBackdropUnderTheCast) {
 TEST_F(SceneTest, UndividedCharacterPictureKeepsTheCarriedOverStrip) {
     const std::string folder = testing::TempDir() + "undivided/";
     ASSERT_EQ(system(("mkdir -p " + folder + " && cp basil.gif " + folder).c_str()), 0);
-    const std::string wide = writePicture("wide.bmp", 100, 50, [](int, int) { return 0xF80000; });
+    const std::string wide = writePicture("wide.gif", 100, 50, [](int, int) { return 0xF80000; });
     ASSERT_EQ(std::rename(wide.c_str(), (folder + "om.gif").c_str()), 0);
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);

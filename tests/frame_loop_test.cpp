@@ -14,7 +14,7 @@ class FrameLoopTest : public SceneTest {
     // A red square in the cast, so a test can see that the frame was drawn.
     void castARedSquare() {
         CSprite s;
-        s.Init(writePicture("red.bmp", 20, 20, [](int, int) { return red; }).c_str(), 0, 0, screen);
+        s.Init(writePicture("red.gif", 20, 20, [](int, int) { return red; }).c_str(), 0, 0, screen);
         se.addSprite(s);
         fill(screen, blue);
     }

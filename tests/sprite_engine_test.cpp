@@ -12,7 +12,7 @@ class SpriteEngineTest : public ScreenTest {
     // A 20x20 square of one colour at (0, 0), remembered by its colour.
     void add(int layer, Uint32 rgb) {
         CSprite s;
-        const std::string name = "square" + std::to_string(rgb) + ".bmp";
+        const std::string name = "square" + std::to_string(rgb) + ".gif";
         s.Init(writePicture(name, 20, 20, [=](int, int) { return rgb; }).c_str(), 0, 0, screen);
         s.setLayer(layer);
         engine.addSprite(s);

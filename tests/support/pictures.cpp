@@ -2,26 +2,46 @@
 
 #include <gtest/gtest.h>
 
+#include <gif_lib.h>
+
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 std::string writePicture(const std::string& name, int width, int height, const ColourAt& colour) {
-    SDL_Surface* picture =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-    if (!picture)
-        throw std::runtime_error(SDL_GetError());
-    SDL_LockSurface(picture);
+    std::vector<Uint32> palette;
+    std::vector<GifByteType> indexes;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            Uint8* p = static_cast<Uint8*>(picture->pixels) + y * picture->pitch + x * 3;
             const Uint32 rgb = colour(x, y);
-            const Uint32 value = SDL_MapRGB(picture->format, rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
-            SDL_memcpy(p, &value, 3);
+            auto found = std::find(palette.begin(), palette.end(), rgb);
+            if (found == palette.end()) {
+                if (palette.size() == 256)
+                    throw std::runtime_error("a test picture has more than 256 colours");
+                found = palette.insert(palette.end(), rgb);
+            }
+            indexes.push_back(static_cast<GifByteType>(found - palette.begin()));
         }
     }
-    SDL_UnlockSurface(picture);
+    ColorMapObject* map = GifMakeMapObject(256, nullptr);
+    for (size_t i = 0; i < palette.size(); ++i)
+        map->Colors[i] = {static_cast<GifByteType>(palette[i] >> 16),
+                          static_cast<GifByteType>(palette[i] >> 8),
+                          static_cast<GifByteType>(palette[i])};
+
     const std::string path = testing::TempDir() + name;
-    SDL_SaveBMP(picture, path.c_str());
-    SDL_FreeSurface(picture);
+    int error = 0;
+    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+    if (!gif)
+        throw std::runtime_error(GifErrorString(error));
+    bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < height; ++y)
+        ok = EGifPutLine(gif, &indexes[static_cast<size_t>(y) * width], width) == GIF_OK;
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    GifFreeMapObject(map);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path);
     return path;
 }
 

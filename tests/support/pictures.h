@@ -9,8 +9,7 @@
 // Colours are 0xRRGGBB.
 using ColourAt = std::function<Uint32(int x, int y)>;
 
-// Writes a BMP (which IMG_Load reads like any picture) into the test's scratch folder and
-// returns its path.
+// Writes a GIF of at most 256 colours into the test's scratch folder and returns its path.
 std::string writePicture(const std::string& name, int width, int height, const ColourAt& colour);
 
 // A strip of `frames` frames, each filled with frameColour(f).
