@@ -1,0 +1,67 @@
+// The benchmark: the scene's frame cost, start-up, memory and instruction count against the
+// raw SDL calls it cannot do without, printed as one table.
+#include "measurements.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int rounds = 41;
+constexpr int framesPerRound = 200;
+constexpr int startUpProcesses = 11;
+constexpr int countedFrames = 100;
+
+void row(const char* what, const Comparison& c, const char* format, const char* goal) {
+    if (!c.measured) {
+        std::printf("%-34s %s\n", what, c.why.c_str());
+        return;
+    }
+    char scene[32];
+    char floor[32];
+    std::snprintf(scene, sizeof scene, format, c.scene);
+    std::snprintf(floor, sizeof floor, format, c.floor);
+    std::printf("%-34s %12s %12s %7.3f  %s\n", what, scene, floor, c.ratio, goal);
+}
+
+int report() {
+    std::string screen = "video driver ?";
+    const Comparison frame = measureFrameCost(rounds, framesPerRound, &screen);
+    const StartUp start = measureStartUp(startUpProcesses);
+    const Comparison instructions = measureInstructions(countedFrames);
+
+    std::printf("%s, 998 drops falling\n\n", screen.c_str());
+    std::printf("%-34s %12s %12s %7s  %s\n", "", "scene", "floor", "ratio", "goal");
+    row("frame cost, us", frame, "%.1f", "<= 1.10");
+    row("start-up, ms", start.milliseconds, "%.2f", "<= 1.15");
+    row("peak memory after set-up, MiB", start.peakMemoryMiB, "%.1f", "");
+    row("instructions per frame", instructions, "%.0f", "");
+    std::printf(
+        "\nframe cost: median of %d interleaved rounds of %d frames; the ratio is the median\n"
+        "  of the rounds' ratios; the scene's clock is fed 1 ms a frame\n"
+        "start-up: video start to the end of set-up, median of %d fresh processes each\n"
+        "peak memory: VmHWM of those processes, median\n"
+        "instructions: callgrind, %d frames after a warm-up\n",
+        rounds, framesPerRound, startUpProcesses, countedFrames);
+    return frame.measured && start.milliseconds.measured ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode.empty())
+        return report();
+    if (mode == "frames" && argc == 4)
+        return runFrameCostChild(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (mode == "startup" && argc == 3)
+        return runStartUpChild(argv[2]);
+    if (mode == "count" && argc == 4)
+        return runCountedChild(argv[2], std::atoi(argv[3]));
+    std::fprintf(stderr,
+                 "usage: %s [frames ROUNDS FRAMES | startup SUBJECT | count SUBJECT "
+                 "FRAMES]\n",
+                 argv[0]);
+    return 2;
+}

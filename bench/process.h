@@ -1,0 +1,15 @@
+// The benchmark's own process: where it lives, how much memory it has held, and the fresh
+// copies of itself it runs.
+#pragma once
+
+#include <string>
+
+std::string selfPath();
+std::string shellQuoted(const std::string& word);
+
+// Runs `command` through the shell; true when it exits with status 0. Its stdout is returned
+// in `output`.
+bool runCommand(const std::string& command, std::string* output);
+
+// The most resident memory the process has held, in KiB.
+long peakMemoryKb();
