@@ -8,6 +8,7 @@ packages=(
   libcairo2-dev libgif-dev
   libgtest-dev libx11-dev
   xvfb xdotool fonts-dejavu-core
+  valgrind
 )
 
 missing=()
