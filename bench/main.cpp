@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int rounds = 41;
-constexpr int framesPerRound = 200;
+constexpr int rounds = 161;
+constexpr int framesPerRound = 50;
 constexpr int startUpProcesses = 11;
 constexpr int countedFrames = 100;
 
