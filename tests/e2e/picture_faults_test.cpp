@@ -1,0 +1,159 @@
+// Each picture in turn missing, empty, cut short, not a GIF, junk behind a GIF signature, or of
+// the wrong size: the program names it on one line, draws the rest, and ends normally.
+#include "pictures.h"
+#include "process.h"
+#include "xserver.h"
+
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const allPictures[] = {"001.gif", "basil.gif", "om.gif", "egg.gif", "kapka.gif", "kapka2.gif"};
+
+struct Fault {
+    const char* name;
+    const char* said; // what the line on stderr must contain besides the file's name
+    std::function<void(const fs::path& picture, int frameWidth)> make;
+};
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Junk that the loader never returns from when it follows a GIF signature.
+std::string junk() {
+    std::string bytes;
+    unsigned state = 5;
+    for (int i = 0; i < 200; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes.push_back(static_cast<char>(state >> 16));
+    }
+    return bytes;
+}
+
+void writeGif(const fs::path& path, int width, int height) {
+    const std::string scratch = writePicture("fault.gif", width, height, [](int x, int) {
+        return x % 2 ? 0xC08040u : 0x4080C0u;
+    });
+    fs::copy_file(scratch, path, fs::copy_options::overwrite_existing);
+}
+
+const Fault faults[] = {
+    {"missing", "No such file", [](const fs::path& p, int) { fs::remove(p); }},
+    {"empty", "GIF", [](const fs::path& p, int) { writeBytes(p, ""); }},
+    {"truncated", "GIF",
+     [](const fs::path& p, int) {
+         std::ifstream in(p, std::ios::binary);
+         const std::string whole{std::istreambuf_iterator<char>(in), {}};
+         in.close();
+         writeBytes(p, whole.substr(0, whole.size() / 2));
+     }},
+    {"not a GIF", "not a GIF", [](const fs::path& p, int) { writeBytes(p, "plain words\n"); }},
+    {"junk after the signature", "GIF", [](const fs::path& p, int) { writeBytes(p, "GIF89a" + junk()); }},
+    {"too narrow", "",
+     [](const fs::path& p, int fw) { fw ? writeGif(p, fw == 5 ? 5 : fw / 2, 40) : writeGif(p, 400, 600); }},
+    {"no whole number of frames", "",
+     [](const fs::path& p, int fw) { fw ? writeGif(p, fw * 3 + 2, 40) : writeGif(p, 800, 300); }},
+    {"1x1", "", [](const fs::path& p, int) { writeGif(p, 1, 1); }},
+};
+
+struct Box {
+    int x, y, width, height;
+};
+
+class PictureFaultsTest : public testing::TestWithParam<std::pair<const char*, int>> {
+  protected:
+    XServer x;
+    SDL_Surface* backdrop = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+        backdrop = IMG_Load((std::string(PICTURES_DIR) + "/001.gif").c_str());
+        ASSERT_NE(backdrop, nullptr);
+    }
+    void TearDown() override { SDL_FreeSurface(backdrop); }
+
+    unsigned backdropAt(int px, int py) const {
+        const Uint8 index = static_cast<Uint8*>(backdrop->pixels)[py * backdrop->pitch + px];
+        const SDL_Color c = backdrop->format->palette->colors[index];
+        return c.r << 16 | c.g << 8 | c.b;
+    }
+    // The share of the box's pixels that show the backdrop, in percent.
+    int backdropShown(const XServer::Screenshot& shot, Box b) const {
+        int same = 0;
+        for (int py = b.y; py < b.y + b.height; ++py)
+            for (int px = b.x; px < b.x + b.width; ++px)
+                same += shot.at(px, py) == backdropAt(px, py);
+        return same * 100 / (b.width * b.height);
+    }
+};
+
+TEST_P(PictureFaultsTest, NamedOnceTheRestDrawnAndEscapeEndsIt) {
+    const std::string file = GetParam().first;
+    const int frameWidth = GetParam().second;
+    const Box sky{0, 0, 800, 150};
+    const Box omBox{100, 320, 180, 100};
+    const Box basilBox{30, 470, 90, 110};
+
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(file + ", " + fault.name);
+        const fs::path folder = fs::path(testing::TempDir()) / "faults" / (file + "-" + fault.name);
+        fs::create_directories(folder);
+        for (const char* picture : allPictures)
+            fs::copy_file(fs::path(PICTURES_DIR) / picture, folder / picture,
+                          fs::copy_options::overwrite_existing);
+        fault.make(folder / file, frameWidth);
+
+        ChildProcess program(PROGRAM_PATH, {}, {x.displayVariable()}, folder.string());
+        XServer::Screenshot shot;
+        for (int waited = 0; waited < 8000; waited += 100) {
+            sleepMs(100);
+            shot = x.screenshot();
+            if (std::any_of(shot.pixels.begin(), shot.pixels.end(), [](unsigned p) { return p; }))
+                break;
+        }
+        sleepMs(400);
+        shot = x.screenshot();
+        ASSERT_TRUE(program.running()) << program.errorOutput();
+
+        if (file == "001.gif") {
+            EXPECT_LT(backdropShown(shot, omBox), 100) << "om is drawn without the backdrop";
+        } else {
+            EXPECT_GE(backdropShown(shot, sky), 95) << "the backdrop is drawn";
+            const Box other = file == "om.gif" ? basilBox : omBox;
+            EXPECT_LT(backdropShown(shot, other), 90) << "the other characters are drawn";
+        }
+
+        ASSERT_TRUE(x.xdotool({"key", "Escape"}));
+        int status = -2;
+        ASSERT_TRUE(program.waitFor(3000, &status));
+        EXPECT_EQ(status, 0);
+        const std::string said = program.errorOutput();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(file), std::string::npos) << said;
+        EXPECT_NE(said.find(fault.said), std::string::npos) << said;
+        if (file == "001.gif") {
+            EXPECT_NE(said.find("smear"), std::string::npos) << said;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPicture, PictureFaultsTest,
+                         testing::Values(std::pair{"001.gif", 0}, std::pair{"basil.gif", 90},
+                                         std::pair{"om.gif", 180}, std::pair{"egg.gif", 70},
+                                         std::pair{"kapka.gif", 5}, std::pair{"kapka2.gif", 5}),
+                         [](const auto& info) {
+                             std::string name = info.param.first;
+                             return name.substr(0, name.find('.'));
+                         });
+
+} // namespace
