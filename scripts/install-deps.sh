@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libx11-dev
   xvfb xdotool fonts-dejavu-core
   valgrind
+  xscreensaver dpkg-dev file
 )
 
 missing=()

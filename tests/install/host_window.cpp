@@ -1,0 +1,30 @@
+#include "host_window.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+HostWindow::HostWindow(const std::string& display, int x, int y, int width, int height) {
+    connection = XOpenDisplay(display.c_str());
+    if (!connection)
+        return;
+    const int screen = DefaultScreen(connection);
+    window = XCreateSimpleWindow(connection, RootWindow(connection, screen), x, y, width, height, 0,
+                                 BlackPixel(connection, screen), BlackPixel(connection, screen));
+    XMapWindow(connection, window);
+    XSync(connection, False);
+}
+
+HostWindow::~HostWindow() {
+    if (!connection)
+        return;
+    if (window)
+        XDestroyWindow(connection, window);
+    XCloseDisplay(connection);
+}
+
+std::string HostWindow::id() const {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", window);
+    return text;
+}

@@ -1,0 +1,88 @@
+// What the install tests share: a fresh install into a private prefix, commands whose output is
+// read, the installed program's process, and the backdrop as it should show on the screen.
+#pragma once
+
+#include "xserver.h"
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// Every file an install puts down, relative to its prefix.
+extern const std::vector<std::string> installedFiles;
+
+// A temporary folder, removed with everything in it; readable by every user.
+class ScratchFolder {
+  public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return folder; }
+
+  private:
+    std::string folder;
+};
+
+// `cmake --install` of the build into a prefix of its own.
+class InstalledTree {
+  public:
+    InstalledTree();
+    bool installed() const { return installStatus == 0; }
+    const std::string& log() const { return installLog; }
+    std::string prefix() const { return scratch.path(); }
+    std::string path(const std::string& relative) const { return prefix() + "/" + relative; }
+    std::string launcher() const { return path("bin/basilrain"); }
+    std::string program() const { return path("libexec/basilrain/basilrain"); }
+    std::string pictures() const { return path("share/basilrain"); }
+
+  private:
+    ScratchFolder scratch{"prefix"};
+    int installStatus = -1;
+    std::string installLog;
+};
+
+struct CommandResult {
+    int status = -1;
+    std::string output; // stdout and stderr together
+};
+// Runs `command` through the shell and waits for it.
+CommandResult runCommand(const std::string& command);
+std::string shellQuoted(const std::string& text);
+
+std::string readFile(const std::string& path);
+std::vector<std::string> filesUnder(const std::string& folder); // relative, sorted
+
+// The process running `program` (any user's), or -1 when none does.
+pid_t findProcess(const std::string& program, int waitMs);
+// True once `pid` has gone, or is a zombie no one has reaped yet.
+bool processEnded(pid_t pid);
+// The environment variable `name` of a running process, "" when it has none.
+std::string environmentOf(pid_t pid, const std::string& name);
+std::string workingFolderOf(pid_t pid);
+
+// The installed backdrop, for telling whether the scene covers a part of the screen.
+class Backdrop {
+  public:
+    explicit Backdrop(const std::string& file);
+    bool loaded() const { return width > 0; }
+    // The share of the 800x600 scene, drawn with its top left at (left, top) of `shot`, that
+    // shows the backdrop in the region [x0, x1) x [y0, y1) of the scene.
+    double shareShown(const XServer::Screenshot& shot, int left, int top, int x0, int y0, int x1,
+                      int y1) const;
+    // The worst share over the scene's four quarters, so that a scene drawn only in part of
+    // the screen, or not at all, scores low.
+    double worstQuarter(const XServer::Screenshot& shot, int left, int top) const;
+
+  private:
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned> pixels; // 0xRRGGBB
+};
+
+// Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
+XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
+                                 double* worst);
+// Keeps a screenshot beside the build's other end-to-end shots, for a person to look at.
+void keepScreenshot(const XServer::Screenshot& shot, const std::string& name);

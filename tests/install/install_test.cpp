@@ -1,0 +1,102 @@
+// The installed tree: every part where it belongs for the prefix it went to, and the installed
+// launcher playing the scene from any folder.
+#include "install_support.h"
+#include "process.h"
+#include "xserver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+class InstalledTest : public testing::Test {
+  protected:
+    InstalledTree tree;
+    void SetUp() override { ASSERT_TRUE(tree.installed()) << tree.log(); }
+};
+
+TEST_F(InstalledTest, EveryPartLandsInItsPlaceAndNamesOnlyThisPrefix) {
+    EXPECT_EQ(filesUnder(tree.prefix()), installedFiles);
+    EXPECT_EQ(access(tree.launcher().c_str(), X_OK), 0);
+    EXPECT_EQ(access(tree.program().c_str(), X_OK), 0);
+    for (const char* picture :
+         {"001.gif", "basil.gif", "om.gif", "egg.gif", "kapka.gif", "kapka2.gif"})
+        EXPECT_EQ(readFile(tree.pictures() + "/" + picture),
+                  readFile(std::string(BUILD_DIR) + "/" + picture))
+            << picture << " differs from the one the build painted";
+
+    const std::string desktop = readFile(tree.path(installedFiles[2]));
+    EXPECT_NE(desktop.find("\nExec=" + tree.launcher() + " -root\n"), std::string::npos) << desktop;
+    EXPECT_NE(desktop.find("\nTryExec=" + tree.launcher() + "\n"), std::string::npos) << desktop;
+    EXPECT_NE(desktop.find("\nCategories=Screensaver;\n"), std::string::npos) << desktop;
+    // xscreensaver's settings pair a description with a programs line by the command's name.
+    EXPECT_NE(readFile(tree.path(installedFiles.back())).find("<screensaver name=\"basilrain\""),
+              std::string::npos);
+
+    const CommandResult man = runCommand("gzip -dc " + shellQuoted(tree.path(installedFiles[9])));
+    ASSERT_EQ(man.status, 0) << man.output;
+    EXPECT_EQ(man.output.rfind(".TH BASILRAIN 6 ", 0), 0u) << "not a section 6 man page";
+    int pathsNamed = 0;
+    for (size_t at = man.output.find(".I " + tree.prefix()); at != std::string::npos;
+         at = man.output.find(".I " + tree.prefix(), at + 1), ++pathsNamed) {
+        const std::string path = man.output.substr(at + 3, man.output.find('\n', at) - at - 3);
+        EXPECT_TRUE(std::filesystem::exists(path)) << "the man page names " << path;
+    }
+    EXPECT_EQ(pathsNamed, 4) << "the man page's FILES do not name the installed paths";
+
+    for (const std::string& text : {readFile(tree.launcher()), desktop, man.output}) {
+        EXPECT_EQ(text.find(BUILD_DIR), std::string::npos) << "names the build folder:\n" << text;
+        EXPECT_EQ(text.find(CONFIGURED_PREFIX "/"), std::string::npos)
+            << "names the prefix the build was configured with:\n"
+            << text;
+    }
+}
+
+TEST_F(InstalledTest, LauncherPlaysTheSceneFromAnyFolderAndEndsOnEscape) {
+    XServer x;
+    ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+    const Backdrop backdrop(tree.pictures() + "/001.gif");
+    ASSERT_TRUE(backdrop.loaded());
+    ScratchFolder elsewhere("elsewhere");
+    ChildProcess launcher(tree.launcher(), {},
+                          {x.displayVariable(), "XSCREENSAVER_WINDOW=", "SDL_WINDOWID="},
+                          elsewhere.path());
+
+    double worst = 0;
+    const XServer::Screenshot shot = waitForScene(x, backdrop, 0, 0, &worst);
+    keepScreenshot(shot, "installed-launcher");
+    EXPECT_GT(worst, 0.8) << "the backdrop does not fill the screen\n" << launcher.errorOutput();
+
+    const pid_t program = findProcess(tree.program(), 2000);
+    ASSERT_GT(program, 0) << "the launcher did not start the installed program";
+    EXPECT_EQ(workingFolderOf(program), std::filesystem::canonical(tree.pictures()).string());
+    EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SYNC_TO_VBLANK"), "1");
+    EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "") << "no host gave a window";
+
+    ASSERT_TRUE(x.xdotool({"key", "Escape"}));
+    int status = -2;
+    ASSERT_TRUE(launcher.waitFor(3000, &status)) << "Escape did not end it";
+    EXPECT_EQ(status, 0) << launcher.errorOutput();
+}
+
+TEST_F(InstalledTest, LauncherFindsItsTreeThroughALinkAndSaysWhenThePicturesAreGone) {
+    ScratchFolder links("links");
+    const std::string link = links.path() + "/basilrain";
+    std::filesystem::create_symlink(tree.launcher(), link);
+    ChildProcess linked(link, {"-p"});
+    int status = -2;
+    ASSERT_TRUE(linked.waitFor(3000, &status));
+    EXPECT_EQ(status, 0) << linked.errorOutput();
+
+    std::filesystem::remove_all(tree.pictures());
+    ChildProcess bare(tree.launcher(), {"-root"}, {"DISPLAY="});
+    ASSERT_TRUE(bare.waitFor(3000, &status));
+    EXPECT_NE(status, 0);
+    const std::string said = bare.errorOutput();
+    EXPECT_NE(said.find("pictures folder"), std::string::npos) << said;
+    EXPECT_NE(said.find("share/basilrain is missing"), std::string::npos) << said;
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+// The Debian package: what it holds, what it depends on, and that its launcher finds its tree.
+#include "install_support.h"
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            out.push_back(line);
+    return out;
+}
+
+// The Debian package that holds the library a program loads as `soname`, or "" if none does.
+std::string packageOfLibrary(const std::string& program, const std::string& soname) {
+    const CommandResult found = runCommand("ldd " + shellQuoted(program));
+    for (const std::string& line : lines(found.output)) {
+        std::istringstream words(line);
+        std::string name, arrow, path;
+        words >> name >> arrow >> path;
+        if (name != soname || arrow != "=>")
+            continue;
+        // dpkg knows each library by one of its names, with or without the /usr of merged roots.
+        std::error_code error;
+        const std::string real = std::filesystem::canonical(path, error).string();
+        const std::string other = real.rfind("/usr/", 0) == 0 ? real.substr(4) : "/usr" + real;
+        for (const std::string& candidate : {path, real, other}) {
+            const CommandResult owner = runCommand("dpkg -S " + shellQuoted(candidate));
+            if (owner.status == 0)
+                return owner.output.substr(0, owner.output.find_first_of(":,"));
+        }
+    }
+    return "";
+}
+
+class PackageTest : public testing::Test {
+  protected:
+    ScratchFolder work{"package"};
+    std::string deb;
+
+    void SetUp() override {
+        const CommandResult made =
+            runCommand(shellQuoted(CPACK_COMMAND) + " -G DEB --config " +
+                       shellQuoted(std::string(BUILD_DIR) + "/CPackConfig.cmake") + " -B " +
+                       shellQuoted(work.path()));
+        ASSERT_EQ(made.status, 0) << made.output;
+        for (const auto& entry : std::filesystem::directory_iterator(work.path()))
+            if (entry.path().extension() == ".deb")
+                deb = entry.path().string();
+        ASSERT_FALSE(deb.empty()) << made.output;
+    }
+};
+
+TEST_F(PackageTest, HoldsTheInstalledTreeUnderUsrAndDependsOnWhatTheProgramLinks) {
+    const CommandResult unpacked =
+        runCommand("dpkg-deb -x " + shellQuoted(deb) + " " + shellQuoted(work.path() + "/root"));
+    ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+    const std::string usr = work.path() + "/root/usr";
+    std::vector<std::string> expected;
+    for (const std::string& file : installedFiles)
+        expected.push_back("usr/" + file);
+    EXPECT_EQ(filesUnder(work.path() + "/root"), expected);
+
+    const std::string desktop =
+        readFile(usr + "/share/applications/screensavers/basilrain.desktop");
+    EXPECT_NE(desktop.find("\nExec=/usr/bin/basilrain -root\n"), std::string::npos) << desktop;
+    // Its preview request ends at once, once the launcher has found the program and pictures.
+    ChildProcess preview(usr + "/bin/basilrain", {"-p"});
+    int status = -2;
+    ASSERT_TRUE(preview.waitFor(3000, &status));
+    EXPECT_EQ(status, 0) << preview.errorOutput();
+
+    const CommandResult depends = runCommand("dpkg-deb -f " + shellQuoted(deb) + " Depends");
+    ASSERT_EQ(depends.status, 0) << depends.output;
+    const std::string program = usr + "/libexec/basilrain/basilrain";
+    const CommandResult needed = runCommand("objdump -p " + shellQuoted(program));
+    ASSERT_EQ(needed.status, 0) << needed.output;
+    int libraries = 0;
+    for (const std::string& line : lines(needed.output)) {
+        std::istringstream words(line);
+        std::string tag, soname;
+        words >> tag >> soname;
+        if (tag != "NEEDED")
+            continue;
+        ++libraries;
+        const std::string package = packageOfLibrary(program, soname);
+        ASSERT_NE(package, "") << "no Debian package holds " << soname;
+        EXPECT_NE(depends.output.find(package + " (>= "), std::string::npos)
+            << soname << " comes with " << package
+            << ", which Depends leaves out: " << depends.output;
+    }
+    EXPECT_GE(libraries, 2) << "the program links SDL and SDL_image at least";
+}
+
+} // namespace
