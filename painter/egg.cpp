@@ -116,7 +116,9 @@ void eyes(cairo_t* cr, const Face& f) {
 
 void shell(cairo_t* cr, const Face& f) {
     shellPath(cr);
-    cairo_set_source(cr, bodyShade(0, -42, 34, kShell, kShellShade));
+    cairo_pattern_t* shade = bodyShade(0, -42, 34, kShell, kShellShade);
+    cairo_set_source(cr, shade);
+    cairo_pattern_destroy(shade);
     cairo_fill(cr);
     for (const auto& s : kSpeckles) {
         ellipsePath(cr, s[0], s[1], s[2], s[2] * 0.8);

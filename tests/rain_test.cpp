@@ -31,14 +31,21 @@ class RainTest : public SceneTest {
     }
 };
 
+SDL_Surface* converted(const char* file) {
+    SDL_Surface* loaded = IMG_Load(file);
+    SDL_Surface* shown = loaded ? SDL_DisplayFormat(loaded) : nullptr;
+    SDL_FreeSurface(loaded);
+    return shown;
+}
+
 bool samePixels(SDL_Surface* a, SDL_Surface* b) {
     return a->w == b->w && a->h == b->h &&
            std::memcmp(a->pixels, b->pixels, static_cast<size_t>(a->pitch) * a->h) == 0;
 }
 
 TEST_F(RainTest, SetUpDrawsFourNumbersPerDropInOrder) {
-    SDL_Surface* streak = SDL_DisplayFormat(IMG_Load("kapka.gif"));
-    SDL_Surface* round = SDL_DisplayFormat(IMG_Load("kapka2.gif"));
+    SDL_Surface* streak = converted("kapka.gif");
+    SDL_Surface* round = converted("kapka2.gif");
     ASSERT_TRUE(streak && round);
     ASSERT_FALSE(samePixels(streak, round)) << "the two drop pictures must differ";
 
@@ -60,6 +67,9 @@ TEST_F(RainTest, SetUpDrawsFourNumbersPerDropInOrder) {
     EXPECT_NE(drop(0).image, drop(1).image) << "every drop loads its own copy";
     EXPECT_EQ(dest.dropCount, 0);
     EXPECT_EQ(dest.newCount, 0);
+
+    SDL_FreeSurface(streak);
+    SDL_FreeSurface(round);
 
     const auto before = heights();
     dest.run(50);
