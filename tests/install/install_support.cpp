@@ -45,7 +45,7 @@ ScratchFolder::~ScratchFolder() {
 InstalledTree::InstalledTree() {
     const CommandResult result =
         runCommand(shellQuoted(CMAKE_COMMAND) + " --install " + shellQuoted(BUILD_DIR) +
-                   " --prefix " + shellQuoted(prefix()));
+                   " --component basilrain --prefix " + shellQuoted(prefix()));
     installStatus = result.status;
     installLog = result.output;
 }
