@@ -29,8 +29,8 @@ void reportIfNoStrip(const char* file, const CSprite& s, int frameWidth, const c
     const int width = s.image->w;
     if ((width % frameWidth != 0 || width <= frameWidth) && firstFault(file))
         std::fprintf(stderr,
-                     "basilrain: %s is %d pixels wide, not two or more frames of %d pixels; %s\n",
-                     file, width, frameWidth, loss);
+                     "basilrain: %s is %d pixel%s wide, not two or more frames of %d pixels; %s\n",
+                     file, width, width == 1 ? "" : "s", frameWidth, loss);
 }
 
 void reportIfNotCovering(const char* file, const CSprite& s, int width, int height) {

@@ -21,7 +21,7 @@ struct Verdict {
 
 const char* giflibReason(int error) {
     const char* reason = GifErrorString(error);
-    return reason ? reason : "unreadable";
+    return reason ? reason : "cut short or damaged";
 }
 
 // Walks every block, skipping the compressed pixel data block by block instead of decoding it.
