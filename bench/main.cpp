@@ -22,7 +22,8 @@ void row(const char* what, const Comparison& c, const char* format, const char* 
     char floor[32];
     std::snprintf(scene, sizeof scene, format, c.scene);
     std::snprintf(floor, sizeof floor, format, c.floor);
-    std::printf("%-34s %12s %12s %7.3f  %s\n", what, scene, floor, c.ratio, goal);
+    std::printf("%-34s %12s %12s %7.3f%s%s\n", what, scene, floor, c.ratio, *goal ? "  " : "",
+                goal);
 }
 
 int report() {
