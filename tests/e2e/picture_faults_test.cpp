@@ -2,9 +2,9 @@
 // the wrong size: the program names it on one line, draws the rest, and ends normally.
 #include "pictures.h"
 #include "process.h"
+#include "reference_picture.h"
 #include "xserver.h"
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,26 +73,19 @@ struct Box {
 class PictureFaultsTest : public testing::TestWithParam<std::pair<const char*, int>> {
   protected:
     XServer x;
-    SDL_Surface* backdrop = nullptr;
+    ReferencePicture backdrop{std::string(PICTURES_DIR) + "/001.gif"};
 
     void SetUp() override {
         ASSERT_TRUE(x.ready()) << "Xvfb did not start";
-        backdrop = IMG_Load((std::string(PICTURES_DIR) + "/001.gif").c_str());
-        ASSERT_NE(backdrop, nullptr);
+        ASSERT_TRUE(backdrop.loaded());
     }
-    void TearDown() override { SDL_FreeSurface(backdrop); }
 
-    unsigned backdropAt(int px, int py) const {
-        const Uint8 index = static_cast<Uint8*>(backdrop->pixels)[py * backdrop->pitch + px];
-        const SDL_Color c = backdrop->format->palette->colors[index];
-        return c.r << 16 | c.g << 8 | c.b;
-    }
     // The share of the box's pixels that show the backdrop, in percent.
     int backdropShown(const XServer::Screenshot& shot, Box b) const {
         int same = 0;
         for (int py = b.y; py < b.y + b.height; ++py)
             for (int px = b.x; px < b.x + b.width; ++px)
-                same += shot.at(px, py) == backdropAt(px, py);
+                same += shot.at(px, py) == backdrop.rgbAt(px, py);
         return same * 100 / (b.width * b.height);
     }
 };

@@ -1,8 +1,8 @@
 // The first pass on a real X server: the backdrop, the cast in its places, then the rain.
 #include "process.h"
+#include "reference_picture.h"
 #include "xserver.h"
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -17,40 +17,21 @@ struct Box {
     }
 };
 
-class Picture {
-  public:
-    explicit Picture(const char* file) : surface(IMG_Load(file)) {}
-    ~Picture() { SDL_FreeSurface(surface); }
-    bool loaded() const { return surface != nullptr; }
-    int height() const { return surface->h; }
-    unsigned rgbAt(int x, int y) const {
-        const int bpp = surface->format->BytesPerPixel;
-        Uint32 value = 0;
-        SDL_memcpy(&value, static_cast<Uint8*>(surface->pixels) + y * surface->pitch + x * bpp, bpp);
-        Uint8 r, g, b;
-        SDL_GetRGB(value, surface->format, &r, &g, &b);
-        return r << 16 | g << 8 | b;
-    }
-
-  private:
-    SDL_Surface* surface;
-};
-
 class SceneOnScreenTest : public testing::Test {
   protected:
     XServer x;
-    Picture backdrop{"001.gif"};
+    ReferencePicture backdrop{"001.gif"};
     std::vector<Box> cast;
     std::string shots = std::string(PICTURES_DIR) + "/e2e-shots/";
 
     void SetUp() override {
         ASSERT_TRUE(x.ready()) << "Xvfb did not start";
         ASSERT_TRUE(backdrop.loaded());
-        const int basil = Picture("basil.gif").height();
+        const int basil = ReferencePicture("basil.gif").height();
         cast = {{"basil 0", 30, 470, 90, basil},
                 {"basil 1", 560, 195, 90, basil},
-                {"om", 100, 320, 180, Picture("om.gif").height()},
-                {"egg", 650, 420, 70, Picture("egg.gif").height()}};
+                {"om", 100, 320, 180, ReferencePicture("om.gif").height()},
+                {"egg", 650, 420, 70, ReferencePicture("egg.gif").height()}};
         mkdir(shots.c_str(), 0755);
     }
 

@@ -1,6 +1,5 @@
 #include "install_support.h"
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,27 +130,6 @@ std::string workingFolderOf(pid_t pid) {
     return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/cwd", error).string();
 }
 
-Backdrop::Backdrop(const std::string& file) {
-    SDL_Surface* loaded = IMG_Load(file.c_str());
-    if (!loaded)
-        return;
-    SDL_LockSurface(loaded);
-    const int bpp = loaded->format->BytesPerPixel;
-    for (int y = 0; y < loaded->h; ++y)
-        for (int x = 0; x < loaded->w; ++x) {
-            Uint32 value = 0;
-            SDL_memcpy(&value, static_cast<Uint8*>(loaded->pixels) + y * loaded->pitch + x * bpp,
-                       bpp);
-            Uint8 r, g, b;
-            SDL_GetRGB(value, loaded->format, &r, &g, &b);
-            pixels.push_back(r << 16 | g << 8 | b);
-        }
-    SDL_UnlockSurface(loaded);
-    width = loaded->w;
-    height = loaded->h;
-    SDL_FreeSurface(loaded);
-}
-
 namespace {
 
 // Close enough to survive the 16-bit screen on either SDL.
@@ -173,18 +151,20 @@ double Backdrop::shareShown(const XServer::Screenshot& shot, int left, int top, 
             const int sx = left + x, sy = top + y;
             ++looked;
             if (sx >= 0 && sy >= 0 && sx < shot.width && sy < shot.height &&
-                alike(shot.at(sx, sy), pixels[y * width + x]))
+                alike(shot.at(sx, sy), picture.rgbAt(x, y)))
                 ++shown;
         }
     return looked ? static_cast<double>(shown) / looked : 0.0;
 }
 
 double Backdrop::worstQuarter(const XServer::Screenshot& shot, int left, int top) const {
+    const int w = picture.width();
+    const int h = picture.height();
     double worst = 1.0;
     for (int qy = 0; qy < 2; ++qy)
         for (int qx = 0; qx < 2; ++qx)
-            worst = std::min(worst, shareShown(shot, left, top, qx * width / 2, qy * height / 2,
-                                               (qx + 1) * width / 2, (qy + 1) * height / 2));
+            worst = std::min(worst, shareShown(shot, left, top, qx * w / 2, qy * h / 2,
+                                               (qx + 1) * w / 2, (qy + 1) * h / 2));
     return worst;
 }
 

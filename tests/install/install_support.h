@@ -2,6 +2,7 @@
 // read, the installed program's process, and the backdrop as it should show on the screen.
 #pragma once
 
+#include "reference_picture.h"
 #include "xserver.h"
 
 #include <sys/types.h>
@@ -65,8 +66,8 @@ std::string workingFolderOf(pid_t pid);
 // The installed backdrop, for telling whether the scene covers a part of the screen.
 class Backdrop {
   public:
-    explicit Backdrop(const std::string& file);
-    bool loaded() const { return width > 0; }
+    explicit Backdrop(const std::string& file) : picture(file) {}
+    bool loaded() const { return picture.loaded(); }
     // The share of the 800x600 scene, drawn with its top left at (left, top) of `shot`, that
     // shows the backdrop in the region [x0, x1) x [y0, y1) of the scene.
     double shareShown(const XServer::Screenshot& shot, int left, int top, int x0, int y0, int x1,
@@ -76,9 +77,7 @@ class Backdrop {
     double worstQuarter(const XServer::Screenshot& shot, int left, int top) const;
 
   private:
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned> pixels; // 0xRRGGBB
+    ReferencePicture picture;
 };
 
 // Waits until the scene's backdrop shows in every quarter; returns the last screenshot.

@@ -47,7 +47,7 @@ TEST_F(InstalledTest, EveryPartLandsInItsPlaceAndNamesOnlyThisPrefix) {
     EXPECT_EQ(pathsNamed, 4) << "the man page's FILES do not name the installed paths";
 
     for (const std::string& text : {readFile(tree.launcher()), desktop, man.output}) {
-        EXPECT_EQ(text.find(BUILD_DIR), std::string::npos) << "names the build folder:\n" << text;
+        EXPECT_EQ(text.find(BUILD_DIR "/"), std::string::npos) << "names the build folder:\n" << text;
         EXPECT_EQ(text.find(CONFIGURED_PREFIX "/"), std::string::npos)
             << "names the prefix the build was configured with:\n"
             << text;
