@@ -72,7 +72,7 @@ TEST_F(SceneTest, FirstFramePaintsTheBackdropUnderTheCast) {
 
 // A picture that does not divide into frames leaves the animation of the member before.
 TEST_F(SceneTest, UndividedCharacterPictureKeepsTheCarriedOverStrip) {
-    const std::string folder = testing::TempDir() + "undivided/";
+    const std::string folder = scratchPath("undivided/");
     ASSERT_EQ(system(("mkdir -p " + folder + " && cp basil.gif " + folder).c_str()), 0);
     const std::string wide = writePicture("wide.gif", 100, 50, [](int, int) { return 0xF80000; });
     ASSERT_EQ(std::rename(wide.c_str(), (folder + "om.gif").c_str()), 0);

@@ -17,7 +17,7 @@ std::string bytesOf(const std::string& path) {
 }
 
 std::string writeBytes(const std::string& name, const std::string& bytes) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = scratchPath(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
@@ -43,7 +43,7 @@ TEST(PictureCheckTest, WholeGifsPassAndEveryKindOfBrokenFileIsRefused) {
     EXPECT_TRUE(isCompleteGif(good.c_str()));
     const std::string whole = bytesOf(good);
 
-    EXPECT_NE(reasonFor(testing::TempDir() + "absent.gif").find("No such file"), std::string::npos);
+    EXPECT_NE(reasonFor(scratchPath("absent.gif")).find("No such file"), std::string::npos);
     EXPECT_NE(reasonFor(writeBytes("empty.gif", "")), "");
     EXPECT_NE(reasonFor(writeBytes("cut.gif", whole.substr(0, whole.size() / 2))), "");
     EXPECT_NE(reasonFor(writeBytes("notrailer.gif", whole.substr(0, whole.size() - 1))), "");

@@ -14,6 +14,7 @@ class SpriteEngineTest : public ScreenTest {
         CSprite s;
         const std::string name = "square" + std::to_string(rgb) + ".gif";
         s.Init(writePicture(name, 20, 20, [=](int, int) { return rgb; }).c_str(), 0, 0, screen);
+        ASSERT_NE(s.image, nullptr) << SDL_GetError();
         s.setLayer(layer);
         engine.addSprite(s);
     }

@@ -99,7 +99,7 @@ TEST_P(PictureFaultsTest, NamedOnceTheRestDrawnAndEscapeEndsIt) {
 
     for (const Fault& fault : faults) {
         SCOPED_TRACE(file + ", " + fault.name);
-        const fs::path folder = fs::path(testing::TempDir()) / "faults" / (file + "-" + fault.name);
+        const fs::path folder = fs::path(scratchPath("faults")) / (file + "-" + fault.name);
         fs::create_directories(folder);
         for (const char* picture : allPictures)
             fs::copy_file(fs::path(PICTURES_DIR) / picture, folder / picture,

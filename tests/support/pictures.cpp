@@ -4,9 +4,21 @@
 
 #include <gif_lib.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
+
+std::string scratchPath(const std::string& name) {
+    static const std::string folder = [] {
+        const std::string f = testing::TempDir() + "basilrain-test-" + std::to_string(getpid()) + "/";
+        mkdir(f.c_str(), 0755);
+        return f;
+    }();
+    return folder + name;
+}
 
 std::string writePicture(const std::string& name, int width, int height, const ColourAt& colour) {
     std::vector<Uint32> palette;
@@ -29,7 +41,7 @@ std::string writePicture(const std::string& name, int width, int height, const C
                           static_cast<GifByteType>(palette[i] >> 8),
                           static_cast<GifByteType>(palette[i])};
 
-    const std::string path = testing::TempDir() + name;
+    const std::string path = scratchPath(name);
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
     if (!gif)

@@ -6,6 +6,10 @@
 #include <functional>
 #include <string>
 
+// A path in a scratch folder of this test process's own, so tests running side by side never
+// write over each other's pictures.
+std::string scratchPath(const std::string& name);
+
 // Colours are 0xRRGGBB.
 using ColourAt = std::function<Uint32(int x, int y)>;
 
