@@ -10,6 +10,10 @@ packages=(
   xvfb xdotool fonts-dejavu-core
   valgrind
   xscreensaver dpkg-dev file
+  libsdl1.2-compat
+  mate-screensaver xsecurelock dbus
+  lintian desktop-file-utils
+  clang libclang-rt-dev
 )
 
 missing=()
