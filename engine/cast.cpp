@@ -41,7 +41,7 @@ void setUpCast() {
     se.addSprite(sprite);
 
     // Basil on the ledge, facing left: the one who walks.
-    sprite.Init(basilPicture, 560, 195, screen);
+    sprite.Init(basilPicture, walkerHomeX, walkerHomeY, screen);
     sprite.setLayer(30);
     sprite.setPatternColor(true, 0, 0, 0);
     sprite.setAnimation(true, 90);

@@ -20,6 +20,7 @@ enum class Action {
     Play,       // the member plays `range`, unless it is playing already
     WalkLeft,   // ... and takes one step left
     WalkRight,  // ... and takes one step right
+    PlayAtHome, // ... and stands exactly where his walks began
     RainTarget, // the rain drifts toward a new random count
     NewPass,    // cTime starts again from 0
 };
@@ -68,7 +69,7 @@ constexpr Cue cues[] = {
     { Test::Point,     220,     0,   basil1,  bRollL2R,      Action::Play },       // 26
     { Test::Point,     231,     0,   basil1,  bStandRight,   Action::Play },       // 27
     { Test::Walk,      280,   315,   basil1,  bMoveRight,    Action::WalkRight },  // 28
-    { Test::Point,     315,     0,   basil1,  bStandRight,   Action::Play },       // 29
+    { Test::Point,     315,     0,   basil1,  bStandRight,   Action::PlayAtHome }, // 29
     { Test::Point,     350,     0,   basil1,  bSpeakRight,   Action::Play },       // 30
     { Test::Point,     364,     0,   basil1,  bStandRight,   Action::Play },       // 31
     { Test::Point,     380,     0,   basil1,  bRollR2L,      Action::Play },       // 32
@@ -103,6 +104,12 @@ void perform(const Cue& cue) {
     case Action::WalkRight:
         se.sprites[cue.member].playAnimation(cue.range);
         se.sprites[cue.member].moveRight();
+        break;
+    case Action::PlayAtHome:
+        // Steps taken at uneven frame rates never cancel exactly; setting him back once a pass
+        // keeps him on his ledge however long the saver runs.
+        se.sprites[cue.member].playAnimation(cue.range);
+        se.sprites[cue.member].posX = static_cast<float>(walkerHomeX);
         break;
     case Action::RainTarget:
         dest.setNewCount(std::rand() % rainTargets);

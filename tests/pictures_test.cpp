@@ -10,6 +10,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -250,6 +251,43 @@ TEST(PicturesTest, StandingFramesHaveTheirFeetOnTheFrameBottom) {
             }
             EXPECT_GE(lowest, gif.height - 3) << r.file << " frame " << f;
         }
+    }
+}
+
+// The walking basil stands at y 195 and walks between x 318 and 560, each end a few pixels
+// either way with the frame rate; every column his feet touch must be painted ledge, not air.
+TEST(PicturesTest, TheLedgeIsUnderTheWalkersFeetWholeWay) {
+    constexpr int walkerY = 195, leftEnd = 318, homeX = 560, slack = 12;
+    const Range onTheLedge[] = {kBasilStandRight, kBasilStandLeft, kBasilSpeakRight,
+                                kBasilSpeakLeft,  kBasilRollR2L,   kBasilRollL2R,
+                                kBasilMoveRight,  kBasilMoveLeft};
+    const Gif basil = readGif("basil.gif");
+    const int fw = frameWidthOf("basil.gif");
+    int firstFoot = fw, lastFoot = -1;
+    for (const Range& r : onTheLedge) {
+        for (int f = r.first; f <= r.last; ++f) {
+            for (int y = basil.height - 3; y < basil.height; ++y) {
+                for (int x = 0; x < fw; ++x) {
+                    if (!basil.transparent(f * fw + x, y)) {
+                        firstFoot = std::min(firstFoot, x);
+                        lastFoot = std::max(lastFoot, x);
+                    }
+                }
+            }
+        }
+    }
+    ASSERT_LE(firstFoot, lastFoot) << "no frame has its feet on the bottom rows";
+
+    // The ledge's top is a band of grass, greener than anything else at that height.
+    const Gif backdrop = readGif("001.gif");
+    const int feetRow = walkerY + basil.height;
+    for (int x = leftEnd - slack + firstFoot; x <= homeX + slack + lastFoot; ++x) {
+        bool grass = false;
+        for (int y = feetRow - 4; y <= feetRow + 4 && !grass; ++y) {
+            const GifColorType& c = backdrop.palette[backdrop.index(x, y)];
+            grass = c.Green > c.Red + 20 && c.Green > c.Blue + 10;
+        }
+        EXPECT_TRUE(grass) << "no ledge under column " << x;
     }
 }
 

@@ -130,6 +130,7 @@ std::string nameOf(const CAnimation& range) {
 TEST_F(TimelineTest, APassPlaysEveryActOnCueAndTheEggBuildsOnce) {
     std::map<int, std::vector<std::string>> acts;
     float leftWalkEnd = 0;
+    float walked = member(basil1).posX;
     last_tick = 0;
     // 50 frames a second: the clocks move 0.26 units a frame.
     while (cTimeR < 520.0f) {
@@ -143,6 +144,14 @@ TEST_F(TimelineTest, APassPlaysEveryActOnCueAndTheEggBuildsOnce) {
                 acts[m].push_back(std::to_string(int(clock)) + " " + nameOf(member(m).animation));
         if (int(clock) == 175)
             leftWalkEnd = member(basil1).posX;
+        const float x = member(basil1).posX;
+        if (clock > 140.0f && clock < 175.0f && cTimeR < 400.0f) {
+            EXPECT_FLOAT_EQ(x, walked - 90.0f / 50.0f) << "the left walk steps evenly, at " << clock;
+        }
+        if (int(clock) >= 315 && cTimeR < 400.0f + 140.0f) {
+            EXPECT_EQ(x, 560.0f) << "back home from cue 29 on, at " << clock;
+        }
+        walked = x;
     }
 
     using Acts = std::vector<std::string>;
@@ -162,7 +171,7 @@ TEST_F(TimelineTest, APassPlaysEveryActOnCueAndTheEggBuildsOnce) {
 
     // 35 units at 90 pixels a second take the walker about 242 pixels, and back.
     EXPECT_NEAR(leftWalkEnd, 318.0f, 2.0f);
-    EXPECT_NEAR(member(basil1).posX, 560.0f, 0.01f) << "equal steps both ways cancel";
+    EXPECT_EQ(member(basil1).posX, 560.0f);
     EXPECT_NEAR(cTime, 120.0f, 0.3f) << "the clock went back to 0 once, at 400";
 }
 
