@@ -37,6 +37,15 @@ bool blended(const SDL_Surface* s, Uint8 alpha) {
     return (s->flags & (SDL_SRCALPHA | SDL_RLEACCELOK)) == SDL_SRCALPHA && s->format->alpha == alpha;
 }
 
+// An opaque alpha draws the same pixels as none. Classic SDL blits it as a plain (keyed) copy,
+// but sdl12-compat turns it into a blend mode that sends every blit through a blending loop:
+// a picture that carries no alpha is left without one.
+bool alphaNeeded(const SDL_Surface* s, Uint8 alpha) {
+    if (alpha == SDL_ALPHA_OPAQUE && !(s->flags & SDL_SRCALPHA))
+        return false;
+    return !blended(s, alpha);
+}
+
 } // namespace
 
 void CSprite::Init(const char* file, int x, int y, SDL_Surface* t) {
@@ -123,7 +132,7 @@ void CSprite::draw() {
     SDL_Rect source = {toBlitCoordinate(shown * frameWidth), 0, static_cast<Uint16>(frameWidth),
                        static_cast<Uint16>(image->h)};
     const Uint8 surfaceAlpha = static_cast<Uint8>(alpha & 0xFF);
-    if (!blended(image, surfaceAlpha))
+    if (alphaNeeded(image, surfaceAlpha))
         SDL_SetAlpha(image, SDL_SRCALPHA, surfaceAlpha);
     SDL_BlitSurface(image, &source, target, &destination);
 }

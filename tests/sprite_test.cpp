@@ -212,6 +212,31 @@ TEST_F(SpriteTest, AlphaAppliesOnlyWhileAnimated) {
     EXPECT_TRUE(showsColour(screen, 5, 5, blue));
 }
 
+TEST_F(SpriteTest, AlphaBelowOpaqueBlendsOpaqueIsAKeyedCopy) {
+    // Two frames: black keyed out on the left of each, red on the right.
+    const ColourAt keyedRed = [](int x, int) { return x % 10 < 5 ? 0x000000u : red; };
+    CSprite s;
+    s.Init(writePicture("keyed.gif", 20, 10, keyedRed).c_str(), 0, 0, screen);
+    s.setPatternColor(true, 0, 0, 0);
+    s.setAnimation(true, 10);
+    s.playAnimation(CAnimation(0, 0));
+
+    for (int alpha : {255, 128, 255}) {
+        s.setAlpha(alpha);
+        fill(screen, blue);
+        s.draw();
+        EXPECT_TRUE(showsColour(screen, 2, 2, blue)) << alpha << ": the key still applies";
+        Uint8 r, g, b;
+        SDL_GetRGB(pixelAt(screen, 7, 2), screen->format, &r, &g, &b);
+        if (alpha == 255) {
+            EXPECT_TRUE(showsColour(screen, 7, 2, red)) << "opaque after a blend, too";
+        } else {
+            EXPECT_NEAR(r, 0x7C, 8) << "half red over blue";
+            EXPECT_NEAR(b, 0x7C, 8);
+        }
+    }
+}
+
 TEST_F(SpriteTest, AMissingPictureLeavesNoneAndIsNeverDrawn) {
     CSprite s = strip();
     s.setAnimation(true, 10);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 std::string scratchPath(const std::string& name) {
@@ -78,6 +79,18 @@ Uint32 pixelAt(SDL_Surface* surface, int x, int y) {
     Uint32 value = 0;
     SDL_memcpy(&value, p, bpp);
     return value;
+}
+
+size_t surfaceHash(SDL_Surface* surface) {
+    SDL_LockSurface(surface);
+    const char* pixels = static_cast<const char*>(surface->pixels);
+    const size_t row = static_cast<size_t>(surface->w) * surface->format->BytesPerPixel;
+    size_t hash = 0;
+    // Row by row: the padding a pitch may add is not part of the picture.
+    for (int y = 0; y < surface->h; ++y)
+        hash = hash * 31 + std::hash<std::string_view>()({pixels + y * surface->pitch, row});
+    SDL_UnlockSurface(surface);
+    return hash;
 }
 
 Uint32 mapped(SDL_Surface* surface, Uint32 rgb) {

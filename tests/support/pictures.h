@@ -24,6 +24,8 @@ Uint32 frameColour(int frame);
 int frameShownAt(SDL_Surface* surface, int x, int y);
 
 Uint32 pixelAt(SDL_Surface* surface, int x, int y);
+// A hash of every visible pixel, to tell two screens apart.
+size_t surfaceHash(SDL_Surface* surface);
 Uint32 mapped(SDL_Surface* surface, Uint32 rgb);
 bool showsColour(SDL_Surface* surface, int x, int y, Uint32 rgb);
 void fill(SDL_Surface* surface, Uint32 rgb);
