@@ -16,6 +16,7 @@
 const std::vector<std::string> installedFiles = {
     "bin/basilrain",
     "libexec/basilrain/basilrain",
+    "libexec/xscreensaver/basilrain",
     "share/applications/screensavers/basilrain.desktop",
     "share/basilrain/001.gif",
     "share/basilrain/basil.gif",
@@ -80,7 +81,7 @@ std::vector<std::string> filesUnder(const std::string& folder) {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         if (!entry.is_directory())
-            files.push_back(std::filesystem::relative(entry.path(), folder).string());
+            files.push_back(entry.path().lexically_relative(folder).string());
     std::sort(files.begin(), files.end());
     return files;
 }

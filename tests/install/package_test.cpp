@@ -1,10 +1,13 @@
-// The Debian package: what it holds, what it depends on, and that its launcher finds its tree.
+// The Debian package: what it holds, what it depends on, that its launcher finds its tree from
+// the hosts' hack folder, and that Debian's checkers find no error in it.
 #include "install_support.h"
 #include "process.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -44,6 +47,7 @@ class PackageTest : public testing::Test {
   protected:
     ScratchFolder work{"package"};
     std::string deb;
+    std::string usr() const { return work.path() + "/root/usr"; }
 
     void SetUp() override {
         const CommandResult made =
@@ -55,24 +59,31 @@ class PackageTest : public testing::Test {
             if (entry.path().extension() == ".deb")
                 deb = entry.path().string();
         ASSERT_FALSE(deb.empty()) << made.output;
+        const CommandResult unpacked = runCommand("dpkg-deb -x " + shellQuoted(deb) + " " +
+                                                  shellQuoted(work.path() + "/root"));
+        ASSERT_EQ(unpacked.status, 0) << unpacked.output;
     }
 };
 
 TEST_F(PackageTest, HoldsTheInstalledTreeUnderUsrAndDependsOnWhatTheProgramLinks) {
-    const CommandResult unpacked =
-        runCommand("dpkg-deb -x " + shellQuoted(deb) + " " + shellQuoted(work.path() + "/root"));
-    ASSERT_EQ(unpacked.status, 0) << unpacked.output;
-    const std::string usr = work.path() + "/root/usr";
-    std::vector<std::string> expected;
+    const std::string usr = this->usr();
+    std::vector<std::string> expected = {"usr/share/doc/basilrain/changelog.gz",
+                                         "usr/share/doc/basilrain/copyright"};
     for (const std::string& file : installedFiles)
         expected.push_back("usr/" + file);
+    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(filesUnder(work.path() + "/root"), expected);
 
+    // Hosts run the link in the hack folder; it must lead to the launcher inside the package.
+    const std::string hack = usr + "/libexec/xscreensaver/basilrain";
+    EXPECT_EQ(std::filesystem::canonical(hack), std::filesystem::canonical(usr + "/bin/basilrain"));
     const std::string desktop =
         readFile(usr + "/share/applications/screensavers/basilrain.desktop");
-    EXPECT_NE(desktop.find("\nExec=/usr/bin/basilrain -root\n"), std::string::npos) << desktop;
+    EXPECT_NE(desktop.find("\nExec=/usr/libexec/xscreensaver/basilrain --root\n"),
+              std::string::npos)
+        << desktop;
     // Its preview request ends at once, once the launcher has found the program and pictures.
-    ChildProcess preview(usr + "/bin/basilrain", {"-p"});
+    ChildProcess preview(hack, {"-p"});
     int status = -2;
     ASSERT_TRUE(preview.waitFor(3000, &status));
     EXPECT_EQ(status, 0) << preview.errorOutput();
@@ -97,6 +108,30 @@ TEST_F(PackageTest, HoldsTheInstalledTreeUnderUsrAndDependsOnWhatTheProgramLinks
             << ", which Depends leaves out: " << depends.output;
     }
     EXPECT_GE(libraries, 2) << "the program links SDL and SDL_image at least";
+}
+
+// lintian's error lines, "E: package: tag ...".
+std::vector<std::string> lintianErrors(const std::string& output) {
+    std::vector<std::string> errors;
+    for (const std::string& line : lines(output))
+        if (line.rfind("E: ", 0) == 0)
+            errors.push_back(line);
+    return errors;
+}
+
+TEST_F(PackageTest, DesktopEntryAndPackagePassDebiansCheckers) {
+    const CommandResult entry =
+        runCommand("desktop-file-validate " +
+                   shellQuoted(usr() + "/share/applications/screensavers/basilrain.desktop"));
+    EXPECT_EQ(entry.status, 0) << entry.output;
+    EXPECT_EQ(entry.output.find("error:"), std::string::npos) << entry.output;
+
+    const CommandResult lintian =
+        runCommand("lintian --pedantic --display-info " + shellQuoted(deb));
+    EXPECT_EQ(lintian.status, 0) << lintian.output;
+    EXPECT_EQ(lintianErrors(lintian.output), std::vector<std::string>{}) << lintian.output;
+    // Warnings and notes may remain; the log keeps them for whoever writes the release notes.
+    std::cout << "lintian --pedantic --display-info:\n" << lintian.output;
 }
 
 } // namespace
