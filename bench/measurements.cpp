@@ -2,6 +2,7 @@
 
 #include "counted.h"
 #include "process.h"
+#include "runtimes.h"
 #include "subjects.h"
 #include "timer.h"
 
@@ -89,8 +90,9 @@ int runFrameCostChild(int rounds, int framesPerRound) {
     char driver[32] = "?";
     SDL_VideoDriverName(driver, sizeof driver);
     const SDL_Surface* shown = SDL_GetVideoSurface();
-    std::printf("%s %dx%dx%d %.2f %.2f %.4f\n", driver, shown->w, shown->h,
-                shown->format->BitsPerPixel, median(scene), median(floor), median(ratios));
+    std::printf("%s %dx%dx%d %.2f %.2f %.4f\n%s\n", driver, shown->w, shown->h,
+                shown->format->BitsPerPixel, median(scene), median(floor), median(ratios),
+                loadedSdl().c_str());
     return 0;
 }
 
@@ -106,7 +108,9 @@ Comparison measureFrameCost(int rounds, int framesPerRound, std::string* screen)
     if (std::sscanf(output.c_str(), "%31s %31s %lf %lf %lf", name, mode, &c.scene, &c.floor,
                     &c.ratio) != 5)
         return failed("unreadable frame rounds");
-    *screen = std::string("video driver ") + name + ", screen " + mode;
+    const size_t secondLine = output.find('\n');
+    const std::string sdl = secondLine == std::string::npos ? "" : output.substr(secondLine + 1);
+    *screen = sdl.substr(0, sdl.find('\n')) + ", video driver " + name + ", screen " + mode;
     c.measured = true;
     return c;
 }

@@ -13,7 +13,7 @@ struct Comparison {
 
 // Both subjects loaded in one process, onto one screen. Rounds alternate which goes first so
 // that a burst of machine noise lands on both alike; microseconds a frame, and the median of
-// the rounds' own ratios. `screen` names the video driver and the mode they ran on.
+// the rounds' own ratios. `screen` names the SDL, the video driver and the mode they ran on.
 Comparison measureFrameCost(int rounds, int framesPerRound, std::string* screen);
 
 struct StartUp {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Release, and prints the benchmark's table: the scene against
-# the raw SDL calls it cannot do without, on SDL's dummy video driver, or with --xvfb on a
-# private X server.
+# Installs what is missing, builds Release, and prints the benchmark's tables: the scene against
+# the raw SDL calls it cannot do without, on classic SDL and on sdl12-compat where installed, on
+# SDL's dummy video driver, or with --xvfb on a private X server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
