@@ -1,0 +1,272 @@
+// Screen-saver hosts as a new user meets them with the package installed: mate-screensaver and
+// xsecurelock show the scene and end it when they deactivate, leaving no process behind, and
+// xscreensaver finds the saver by its bare name in its hack folder. The hosts look in fixed
+// folders under /usr, so each runs in a private mount namespace where the tree the package lays
+// out is overlaid on /usr; nothing is written to the real /usr.
+#include "install_support.h"
+#include "process.h"
+#include "xserver.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string hackFolder = "/usr/libexec/xscreensaver";
+// The one line the README gives xscreensaver's users, which xsecurelock reads too.
+const std::string programsLine = "programs: \"Basil Rain\" basilrain --root \\n\n";
+
+std::string displayName(const XServer& x) {
+    return x.displayVariable().substr(8);
+}
+
+// Every live process for which `wanted` holds.
+std::vector<pid_t> processesWhere(const std::function<bool(pid_t)>& wanted) {
+    std::vector<pid_t> found;
+    if (DIR* proc = opendir("/proc")) {
+        while (dirent* entry = readdir(proc)) {
+            const pid_t pid = std::atoi(entry->d_name);
+            if (pid > 0 && !processEnded(pid) && wanted(pid))
+                found.push_back(pid);
+        }
+        closedir(proc);
+    }
+    return found;
+}
+
+bool waitUntil(int ms, const std::function<bool()>& done) {
+    for (int waited = 0;; waited += 50) {
+        if (done())
+            return true;
+        if (waited >= ms)
+            return false;
+        sleepMs(50);
+    }
+}
+
+// The package's tree, laid out as the package lays it, and a host run over it.
+class PackagedHostTest : public testing::Test {
+  protected:
+    XServer x;
+    ScratchFolder root{"root"};
+    ScratchFolder home{"home"};
+    // Tags the host and what it starts, so that what outlives it can be found; hosts hand their
+    // hacks a few variables only, among them the display, which is this test's own.
+    const std::string markerValue = std::to_string(getpid()) + "-" +
+                                    testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string marker = "BASILRAIN_HOST_RUN=" + markerValue;
+
+    std::vector<pid_t> marked() const {
+        return processesWhere(
+            [&](pid_t pid) { return environmentOf(pid, "BASILRAIN_HOST_RUN") == markerValue; });
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+        const CommandResult installed = runCommand(
+            "DESTDIR=" + shellQuoted(root.path()) + " " + shellQuoted(CMAKE_COMMAND) +
+            " --install " + shellQuoted(BUILD_DIR) + " --component basilrain --prefix /usr");
+        ASSERT_EQ(installed.status, 0) << installed.output;
+        ASSERT_EQ(access((root.path() + hackFolder + "/basilrain").c_str(), F_OK), 0)
+            << "the package puts nothing in the hack folder";
+    }
+
+    // The arguments of unshare that run `command` with the package's tree overlaid on /usr.
+    std::vector<std::string> overPackage(const std::vector<std::string>& command) const {
+        const std::string script = "mount -t overlay basilrain -o lowerdir=" + root.path() +
+                                   "/usr:/usr /usr && exec \"$@\"";
+        std::vector<std::string> run = {"--mount", "--propagation=private", "/bin/sh", "-c", script,
+                                        "sh"};
+        run.insert(run.end(), command.begin(), command.end());
+        return run;
+    }
+
+    std::unique_ptr<ChildProcess> startHost(const std::vector<std::string>& command,
+                                            std::vector<std::string> env) const {
+        env.insert(env.end(), {x.displayVariable(), "HOME=" + home.path(), marker});
+        return std::make_unique<ChildProcess>("/usr/bin/unshare", overPackage(command), env,
+                                              home.path());
+    }
+
+    // The installed program started by the host, or -1.
+    pid_t program(int waitMs) const {
+        // Hosts may add the screen to the display's name.
+        const std::string display = displayName(x);
+        const auto isSaver = [&](pid_t pid) {
+            std::error_code error;
+            const std::string exe =
+                std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+            const std::string shown = environmentOf(pid, "DISPLAY");
+            return exe == "/usr/libexec/basilrain/basilrain" &&
+                   (shown == display || shown.rfind(display + ".", 0) == 0);
+        };
+        std::vector<pid_t> found;
+        waitUntil(waitMs, [&] { return !(found = processesWhere(isSaver)).empty(); });
+        return found.empty() ? -1 : found.front();
+    }
+
+    // A failed test still takes down what its host started.
+    void TearDown() override {
+        for (pid_t pid : marked())
+            kill(pid, SIGKILL);
+        if (const pid_t saver = program(0); saver > 0)
+            kill(saver, SIGKILL);
+    }
+
+    // Shows the scene in the host's window filling the screen, and keeps the screenshot.
+    void expectScene(const std::string& shotName, const ChildProcess& host) {
+        const Backdrop backdrop(root.path() + "/usr/share/basilrain/001.gif");
+        ASSERT_TRUE(backdrop.loaded());
+        double worst = 0;
+        const XServer::Screenshot shot = waitForScene(x, backdrop, 0, 0, &worst);
+        keepScreenshot(shot, shotName);
+        EXPECT_GT(worst, 0.8) << "the scene does not fill the host's window\n"
+                              << host.errorOutput();
+    }
+
+    void expectEnded(pid_t saver) {
+        EXPECT_TRUE(waitUntil(3000, [&] { return processEnded(saver); }))
+            << "the program outlived the host's deactivation";
+    }
+
+    void expectNothingLeft() {
+        std::vector<pid_t> left;
+        waitUntil(3000, [&] { return (left = marked()).empty(); });
+        EXPECT_EQ(left, std::vector<pid_t>{}) << "processes the host left behind";
+    }
+};
+
+TEST_F(PackagedHostTest, MateScreensaverListsTheEntryShowsTheSceneAndEndsItWhenDeactivated) {
+    ASSERT_EQ(access("/usr/bin/mate-screensaver", X_OK), 0) << "mate-screensaver is not installed";
+    const std::string runtime = home.path() + "/run";
+    mkdir(runtime.c_str(), 0700);
+    const std::string busFile = home.path() + "/bus";
+    // The README's two gsettings lines, then the host on the session's bus.
+    const std::string session =
+        "echo \"$DBUS_SESSION_BUS_ADDRESS\" > " + shellQuoted(busFile) +
+        " && gsettings set org.mate.screensaver mode single"
+        " && gsettings set org.mate.screensaver themes \"['screensavers-basilrain']\""
+        " && exec mate-screensaver --no-daemon";
+    // Settings and desktop entries come from this home and the system's folders only.
+    auto host = startHost({"/usr/bin/dbus-run-session", "--", "/bin/sh", "-c", session},
+                          {"XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=", "XDG_DATA_DIRS=",
+                           "DBUS_SESSION_BUS_ADDRESS=", "NO_AT_BRIDGE=1"});
+
+    std::string bus;
+    const auto tell = [&](const std::string& request) {
+        const CommandResult told = runCommand("DBUS_SESSION_BUS_ADDRESS=" + shellQuoted(bus) +
+                                              " /usr/bin/mate-screensaver-command " + request);
+        return told.status == 0;
+    };
+    ASSERT_TRUE(waitUntil(10000,
+                          [&] {
+                              const std::string written = readFile(busFile);
+                              bus = written.substr(0, written.find('\n'));
+                              return written.find('\n') != std::string::npos && host->running() &&
+                                     tell("--activate");
+                          }))
+        << "mate-screensaver did not take --activate\n"
+        << host->errorOutput();
+
+    expectScene("mate-screensaver", *host);
+    const pid_t saver = program(3000);
+    ASSERT_GT(saver, 0) << "mate-screensaver did not start the saver\n" << host->errorOutput();
+    EXPECT_NE(environmentOf(saver, "XSCREENSAVER_WINDOW"), "");
+
+    ASSERT_TRUE(tell("--deactivate"));
+    expectEnded(saver);
+    EXPECT_TRUE(tell("--exit"));
+    EXPECT_TRUE(host->waitFor(5000, nullptr)) << host->errorOutput();
+    expectNothingLeft();
+}
+
+TEST_F(PackagedHostTest, XsecurelockShowsTheSceneAndEndsItWhenUnlocked) {
+    ASSERT_EQ(access("/usr/bin/xsecurelock", X_OK), 0) << "xsecurelock is not installed";
+    std::ofstream(home.path() + "/.xscreensaver") << "mode: one\nselected: 0\n" << programsLine;
+    // The test cannot type a password, so the protocol behind the real prompt accepts at once.
+    const std::string accept = home.path() + "/authproto_accept";
+    std::ofstream(accept) << "#!/bin/sh\nexit 0\n";
+    chmod(accept.c_str(), 0755);
+    // The README's two variables.
+    auto host = startHost({"/usr/bin/xsecurelock"}, {"XSECURELOCK_SAVER=saver_xscreensaver",
+                                                     "XSECURELOCK_XSCREENSAVER_PATH=" + hackFolder,
+                                                     "XSECURELOCK_AUTHPROTO=" + accept});
+
+    expectScene("xsecurelock", *host);
+    const pid_t saver = program(3000);
+    ASSERT_GT(saver, 0) << "xsecurelock did not start the saver\n" << host->errorOutput();
+    const std::string window = environmentOf(saver, "XSCREENSAVER_WINDOW");
+    EXPECT_EQ(window.find_first_not_of("0123456789"), std::string::npos)
+        << "xsecurelock names its window in decimal, not " << window;
+
+    // A key opens the prompt, whose protocol lets the user in.
+    ASSERT_TRUE(x.xdotool({"key", "space"}));
+    int status = -2;
+    EXPECT_TRUE(host->waitFor(5000, &status)) << "xsecurelock did not unlock";
+    EXPECT_EQ(status, 0) << host->errorOutput();
+    expectEnded(saver);
+    expectNothingLeft();
+}
+
+// xscreensaver runs no hacks as root, so a root test hands the host to "nobody".
+std::vector<std::string> asHostUser(std::vector<std::string> command) {
+    const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (!user)
+        return command;
+    std::vector<std::string> run = {"/usr/bin/setpriv", "--reuid=" + std::to_string(user->pw_uid),
+                                    "--regid=" + std::to_string(user->pw_gid), "--clear-groups",
+                                    "--"};
+    run.insert(run.end(), command.begin(), command.end());
+    return run;
+}
+
+TEST_F(PackagedHostTest, XscreensaverFindsTheSaverByItsBareNameInItsHackFolder) {
+    ASSERT_EQ(access("/usr/bin/xscreensaver", X_OK), 0) << "xscreensaver is not installed";
+    std::ofstream(home.path() + "/.xscreensaver")
+        << "mode: one\nselected: 0\ntimeout: 0:10:00\nlock: False\nfade: False\n"
+           "unfade: False\nsplash: False\n"
+        << programsLine;
+    if (const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr) {
+        for (const std::string& path : {home.path(), home.path() + "/.xscreensaver"})
+            ASSERT_EQ(chown(path.c_str(), user->pw_uid, user->pw_gid), 0) << path;
+    }
+    auto host = startHost(asHostUser({"/usr/bin/xscreensaver", "-no-splash"}), {});
+
+    const auto tell = [&](const std::string& request) {
+        std::string command =
+            "DISPLAY=" + shellQuoted(displayName(x)) + " HOME=" + shellQuoted(home.path());
+        for (const std::string& word : asHostUser({"/usr/bin/xscreensaver-command", request}))
+            command += " " + shellQuoted(word);
+        return runCommand(command).status == 0;
+    };
+    ASSERT_TRUE(waitUntil(10000, [&] { return host->running() && tell("-activate"); }))
+        << "xscreensaver did not take -activate\n"
+        << host->errorOutput();
+
+    expectScene("xscreensaver-bare-name", *host);
+    const pid_t saver = program(3000);
+    ASSERT_GT(saver, 0) << "xscreensaver did not find basilrain\n" << host->errorOutput();
+    // The bare name resolves in the first folder of the hacks' PATH, which is xscreensaver's own
+    // hack folder; the package must have put the saver there.
+    const std::string path = environmentOf(saver, "PATH");
+    const std::string first = path.substr(0, path.find(':'));
+    EXPECT_EQ(first, hackFolder) << path;
+    EXPECT_EQ(access((root.path() + first + "/basilrain").c_str(), X_OK), 0) << path;
+
+    ASSERT_TRUE(tell("-deactivate"));
+    expectEnded(saver);
+    host->signal(SIGTERM);
+    EXPECT_TRUE(host->waitFor(5000, nullptr));
+    expectNothingLeft();
+}
+
+} // namespace
