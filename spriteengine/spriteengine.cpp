@@ -1,7 +1,7 @@
 // Frame-strip sprites and the layered sprite engine.
 #include "spriteengine.h"
 
-#include "picture_check.h"
+#include "picture_gate.h"
 
 #include <SDL_image.h>
 
@@ -54,9 +54,10 @@ void CSprite::Init(const char* file, int x, int y, SDL_Surface* t) {
     target = t;
     image = nullptr;
 
-    if (!isCompleteGif(file))
+    SDL_RWops* checked = openCheckedPicture(file);
+    if (!checked)
         return;
-    SDL_Surface* loaded = IMG_Load(file);
+    SDL_Surface* loaded = IMG_Load_RW(checked, 1);
     if (!loaded)
         return;
     image = SDL_DisplayFormat(loaded);

@@ -1,11 +1,15 @@
-// Each picture in turn missing, empty, cut short, not a GIF, junk behind a GIF signature, or of
-// the wrong size: the program names it on one line, draws the rest, and ends normally.
+// Each picture in turn missing, empty, cut short, not a GIF, junk behind a GIF signature, of the
+// wrong size, or one of the files that once hung, crashed or bloated the loader: the program
+// names it on one line, draws the rest, and ends normally.
+#include "gif_bytes.h"
 #include "pictures.h"
 #include "process.h"
 #include "reference_picture.h"
 #include "xserver.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -64,6 +68,41 @@ const Fault faults[] = {
     {"no whole number of frames", "",
      [](const fs::path& p, int fw) { fw ? writeGif(p, fw * 3 + 2, 40) : writeGif(p, 800, 300); }},
     {"1x1", "", [](const fs::path& p, int) { writeGif(p, 1, 1); }},
+    // The loader takes the picture behind a control block without data for more data.
+    {"graphic control extension without data", "graphic control",
+     [](const fs::path& p, int) {
+         writeBytes(
+             p, gifbytes::header(8, 8, 4) + "\x21\xF9" + '\0' + gifbytes::imageDescriptor(8, 8) +
+                    gifbytes::pixelData(gifbytes::literalCodes(std::vector<int>(64, 1), 2), 2) +
+                    ';');
+     }},
+    {"16384 pixels wide", "outside",
+     [](const fs::path& p, int) {
+         writeBytes(p, gifbytes::picture(16384, 2, gifbytes::solidCodes(32768, 2)));
+     }},
+    {"0 pixels wide", "outside",
+     [](const fs::path& p, int) {
+         writeBytes(p, gifbytes::picture(0, 40, {4, 5}));
+     }},
+    // Entries 11 and 12 made to name each other.
+    {"codes that refer to each other", "not yet defined",
+     [](const fs::path& p, int) {
+         writeBytes(p, gifbytes::header(20, 1, 8) + gifbytes::imageDescriptor(20, 1) +
+                           gifbytes::pixelData({8, 0, 12, 11, 0, 11, 0, 12, 9}, 3) + ';');
+     }},
+    // A drop picture is loaded once per drop: 2000 x 2000 fills the budget after a few drops.
+    {"huge", "budget",
+     [](const fs::path& p, int fw) {
+         const int width = fw == 5 ? 2000 : 16383;
+         const int height = fw == 5 ? 2000 : 65535;
+         writeBytes(
+             p, gifbytes::picture(width, height, gifbytes::solidCodes(1LL * width * height, 2)));
+     }},
+    {"named pipe", "not a regular file",
+     [](const fs::path& p, int) {
+         fs::remove(p);
+         mkfifo(p.c_str(), 0600);
+     }},
 };
 
 struct Box {

@@ -1,0 +1,45 @@
+// The only way a picture file reaches the loader.
+#pragma once
+
+#include "picture_budget.h"
+#include "picture_file.h"
+
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+// Reads each file once and hands the loader those very bytes, and only when every block is
+// well formed, the first image (the one the loader decodes) has a size the loader can make a
+// surface of, its compressed pixels are ones the loader reads as the format means them, and
+// giflib decodes them in full. The kept bytes and every surface handed out are charged to a
+// budget. A file is read once for as long as it stays the same file.
+class CPictureGate {
+  public:
+    explicit CPictureGate(std::size_t budgetBytes = pictureBudgetMiB << 20) : budget(budgetBytes) {}
+
+    // A reader for IMG_Load_RW over the checked bytes of `file`, with the surface it becomes
+    // (`bytesPerPixel` for each of its pixels) charged to the budget. Null, with the reason as
+    // SDL's error, when the file is refused or the surface would not fit.
+    SDL_RWops* open(const char* file, int bytesPerPixel);
+
+  private:
+    struct Checked {
+        std::string file;
+        FileIdentity identity;
+        std::string refusal;
+        std::vector<unsigned char> bytes;
+        int width = 0;
+        int height = 0;
+        bool decoded = false; // by giflib; postponed until a surface of it fits the budget
+    };
+
+    Checked& checked(const char* file);
+    std::string check(Checked& c) const;
+
+    std::vector<Checked> files;
+    CPictureBudget budget;
+};
+
+// The scene's gate, charging surfaces in the screen's format.
+SDL_RWops* openCheckedPicture(const char* file);
