@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: unit tests on SDL's dummy screen,
 # end-to-end tests on private X servers, then the unit tests and headless runs of the scene
-# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of
+# fuzzing the picture gate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,3 +15,6 @@ cmake --build build -j"$jobs"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBASILRAIN_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ctest --output-on-failure -j"$jobs" -L unit)
+
+# A finding fails the run.
+bash scripts/fuzz.sh 60
