@@ -4,9 +4,11 @@
 #include "cast.h"
 #include "timeline.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 bool done;
 SDL_Surface* screen;
@@ -39,12 +41,48 @@ float advanced(float clock, float rate) {
                               static_cast<double>(unitsPerSecond) / static_cast<double>(rate));
 }
 
-// With no display SDL falls back to drawing text art into the terminal, which nobody wants
-// from a screen saver; such a driver is used only when asked for by name.
-bool fellBackToText(const char* driver) {
-    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    const bool text = std::strcmp(driver, "caca") == 0 || std::strcmp(driver, "aalib") == 0;
-    return text && !(asked && std::strcmp(asked, driver) == 0);
+// A frame loop that has not come round for this long in a host's window is stuck on a window
+// that has gone (SDL2 can deadlock in its own X error handler); nothing will come of waiting.
+constexpr unsigned stallLimitSeconds = 5;
+
+bool isSet(const char* variable) {
+    const char* value = SDL_getenv(variable);
+    return value && value[0] != '\0';
+}
+
+// Drivers SDL falls back to when it finds no display: text art that takes the terminal over,
+// or a screen in memory that nobody sees. They are used only when asked for by name.
+const char* const driversShowingNothing[] = {
+    "caca",      // classic SDL: text art
+    "aalib",     // classic SDL: text art
+    "offscreen", // SDL2 under sdl12-compat: pictures in memory
+};
+
+bool fellBackToNothing(const char* driver) {
+    if (isSet("SDL_VIDEODRIVER"))
+        return false;
+    for (const char* fallback : driversShowingNothing)
+        if (std::strcmp(driver, fallback) == 0)
+            return true;
+    return false;
+}
+
+extern "C" void endAtOnce(int) {
+    _exit(0);
+}
+
+extern "C" void endStalled(int) {
+    static const char message[] = "basilrain: drawing into the host's window hangs; ending\n";
+    const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)ignored;
+    _exit(1);
+}
+
+void onSignal(int sig, void (*handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
 }
 
 } // namespace
@@ -57,25 +95,43 @@ bool isPreviewOrConfigRequest(int argc, char* argv[]) {
     return request == 'p' || request == 'c';
 }
 
+bool hostWindowGiven() {
+    return isSet("SDL_WINDOWID");
+}
+
+void endPromptlyUnderHost() {
+    // SDL installs its own handlers only where it finds the default one, so these stay.
+    onSignal(SIGTERM, endAtOnce);
+    onSignal(SIGINT, endAtOnce);
+    onSignal(SIGALRM, endStalled);
+}
+
 bool openScreen() {
+    // Left to itself SDL would try every driver it has, and the last resorts write escape codes
+    // to the terminal or draw into memory.
+    if (!isSet("SDL_VIDEODRIVER") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "basilrain: no display to draw on: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set\n");
+        return false;
+    }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "basilrain: cannot start the video system: %s\n", SDL_GetError());
         return false;
     }
     char driver[32] = "";
     SDL_VideoDriverName(driver, sizeof driver);
-    if (fellBackToText(driver)) {
+    if (fellBackToNothing(driver)) {
         SDL_Quit(); // gives the terminal back before speaking to it
         std::fprintf(stderr,
-                     "basilrain: no display to draw on (is DISPLAY set?); SDL offered only its "
-                     "text-mode driver \"%s\"\n",
+                     "basilrain: no display to draw on (is DISPLAY right?); SDL offered only its "
+                     "\"%s\" driver\n",
                      driver);
         return false;
     }
     screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
     if (!screen) {
-        std::fprintf(stderr, "basilrain: cannot set the %dx%d %d-bit video mode: %s\n",
-                     screenWidth, screenHeight, screenDepth, SDL_GetError());
+        std::fprintf(stderr, "basilrain: cannot set the %dx%d %d-bit video mode: %s\n", screenWidth,
+                     screenHeight, screenDepth, SDL_GetError());
         return false;
     }
     return true;
@@ -122,13 +178,19 @@ void runFrame() {
 extern "C" int SDL_main(int argc, char* argv[]) {
     if (isPreviewOrConfigRequest(argc, argv))
         std::exit(0);
+    const bool hosted = hostWindowGiven();
+    if (hosted)
+        endPromptlyUnderHost();
     if (!openScreen())
         return 1;
     setUpCast();
     dest.init(screen);
     SDL_ShowCursor(SDL_DISABLE);
 
-    while (!done)
+    while (!done) {
+        if (hosted)
+            alarm(stallLimitSeconds);
         runFrame();
+    }
     return 0;
 }

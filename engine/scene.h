@@ -11,16 +11,24 @@ extern SDL_Surface* screen;
 extern CSpriteEngine se;
 extern CSprite sprite;
 extern CDest dest;
-extern float fps;         // frames per second, measured this frame
-extern Uint32 last_tick;  // milliseconds, read at the end of the previous measurement
-extern float cTime;       // scene units, 13 a second; set back to 0 once per pass
-extern float cTimeR;      // scene units, never set back
+extern float fps;        // frames per second, measured this frame
+extern Uint32 last_tick; // milliseconds, read at the end of the previous measurement
+extern float cTime;      // scene units, 13 a second; set back to 0 once per pass
+extern float cTimeR;     // scene units, never set back
 
 // The millisecond clock the frame rate is measured with; tests feed their own.
 extern Uint32 (*tickSource)();
 
 // True when the first argument asks for the screen-saver preview or configuration.
 bool isPreviewOrConfigRequest(int argc, char* argv[]);
+
+// True when a screen-saver host gave the program its window to draw into (SDL_WINDOWID).
+bool hostWindowGiven();
+
+// For a run in a host's window: the host's SIGTERM (or SIGINT) ends the process at once,
+// whatever SDL is doing, and SIGALRM, which the frame loop keeps putting off, ends one that has
+// hung. Standalone, SDL turns SIGTERM and SIGINT into quit requests, so the display is restored.
+void endPromptlyUnderHost();
 
 // Starts the video system and opens the full-screen mode; names the fault and returns false
 // when either cannot be had.
