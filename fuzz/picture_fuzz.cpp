@@ -26,7 +26,9 @@ std::string path;
     std::abort();
 }
 
-void removeFile() { unlink(path.c_str()); }
+void removeFile() {
+    unlink(path.c_str());
+}
 
 } // namespace
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-// Reads each file once and hands the loader those very bytes, and only when every block is
-// well formed, the first image (the one the loader decodes) has a size the loader can make a
-// surface of, its compressed pixels are ones the loader reads as the format means them, and
-// giflib decodes them in full. The kept bytes and every surface handed out are charged to a
-// budget. A file is read once for as long as it stays the same file.
+// Hands the loader the very bytes it read from a file, and only when every block is well
+// formed, the first image (the one the loader decodes) has a size the loader can make a surface
+// of, its compressed pixels are ones the loader reads as the format means them, and giflib
+// decodes them in full. A file is read once for as long as it stays the same file. The kept
+// bytes and every surface handed out are charged to a budget.
 class CPictureGate {
   public:
     explicit CPictureGate(std::size_t budgetBytes = pictureBudgetMiB << 20) : budget(budgetBytes) {}
