@@ -1,6 +1,7 @@
 // The benchmark: the scene's frame cost, start-up, memory and instruction count against the
 // raw SDL calls it cannot do without, printed as one table for each SDL runtime installed.
 #include "measurements.h"
+#include "pace.h"
 #include "runtimes.h"
 
 #include <cstdio>
@@ -72,9 +73,13 @@ int main(int argc, char* argv[]) {
         return runStartUpChild(argv[2]);
     if (mode == "count" && argc == 4)
         return runCountedChild(argv[2], std::atoi(argv[3]));
+    if (mode == "pace" && argc == 4)
+        return runPace(argv[2], std::atoi(argv[3]));
+    if (mode == "pace-child" && argc == 2)
+        return runPaceChild();
     std::fprintf(stderr,
-                 "usage: %s [frames ROUNDS FRAMES | startup SUBJECT | count SUBJECT "
-                 "FRAMES]\n",
+                 "usage: %s [frames ROUNDS FRAMES | startup SUBJECT | count SUBJECT FRAMES |\n"
+                 "  pace LAUNCHER X-SERVER-PID | pace-child]\n",
                  argv[0]);
     return 2;
 }
