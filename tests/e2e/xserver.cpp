@@ -20,7 +20,8 @@ XServer::XServer(int width, int height, int depth) {
         name = ":" + std::to_string(number);
         pid = fork();
         if (pid == 0) {
-            std::freopen("/dev/null", "w", stderr);
+            if (!std::freopen("/dev/null", "w", stderr))
+                _exit(127);
             execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
                    "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
