@@ -1,8 +1,15 @@
-// The program on a real X server ends on Escape, and on mouse motion only after its opening.
+// The program on a real X server, on classic SDL and on sdl12-compat: it ends on Escape, on
+// mouse motion only after its opening, and on SIGTERM and Ctrl-C with status 0; with no display
+// at all it says so in one line and leaves the terminal alone.
+#include "install_support.h"
 #include "process.h"
 #include "xserver.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -18,14 +25,20 @@ bool sceneShown(XServer& x) {
     return false;
 }
 
-class ExitTest : public testing::Test {
+class ExitTest : public testing::TestWithParam<SdlRuntime> {
   protected:
     XServer x;
     void SetUp() override { ASSERT_TRUE(x.ready()) << "Xvfb did not start"; }
+
+    // The program itself, with nothing between it and SDL.
+    ChildProcess start() {
+        return ChildProcess(PROGRAM_PATH, {}, {x.displayVariable(), programOn(GetParam())},
+                            PICTURES_DIR);
+    }
 };
 
-TEST_F(ExitTest, EarlyMotionIsIgnoredAndEscapeEndsWithStatusZero) {
-    ChildProcess program(PROGRAM_PATH, {}, {x.displayVariable()}, PICTURES_DIR);
+TEST_P(ExitTest, EarlyMotionIsIgnoredAndEscapeEndsWithStatusZero) {
+    ChildProcess program = start();
     ASSERT_TRUE(sceneShown(x)) << program.errorOutput();
     ASSERT_TRUE(x.xdotool({"mousemove_relative", "--", "15", "10"}));
     sleepMs(300);
@@ -39,8 +52,8 @@ TEST_F(ExitTest, EarlyMotionIsIgnoredAndEscapeEndsWithStatusZero) {
     EXPECT_EQ(status, 0) << program.errorOutput();
 }
 
-TEST_F(ExitTest, MotionAfterTheOpeningEndsIt) {
-    ChildProcess program(PROGRAM_PATH, {}, {x.displayVariable()}, PICTURES_DIR);
+TEST_P(ExitTest, MotionAfterTheOpeningEndsIt) {
+    ChildProcess program = start();
     ASSERT_TRUE(sceneShown(x)) << program.errorOutput();
     ASSERT_TRUE(x.xdotool({"key", "space"}));
     sleepMs(3500); // past 30 units of the scene clock, about 2.3 seconds
@@ -50,6 +63,44 @@ TEST_F(ExitTest, MotionAfterTheOpeningEndsIt) {
     int status = -2;
     ASSERT_TRUE(program.waitFor(3000, &status)) << "motion did not end it";
     EXPECT_EQ(status, 0) << program.errorOutput();
+}
+
+TEST_P(ExitTest, SigtermAndCtrlCEndItWithStatusZero) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        ChildProcess program = start();
+        ASSERT_TRUE(sceneShown(x)) << program.errorOutput();
+        program.signal(sig);
+        int status = -2;
+        ASSERT_TRUE(program.waitFor(3000, &status)) << strsignal(sig) << " did not end it";
+        // A normal end: SDL's quit request, and SDL_Quit restoring the display at exit.
+        EXPECT_EQ(status, 0) << strsignal(sig) << ": " << program.errorOutput();
+        EXPECT_EQ(program.errorOutput(), "") << strsignal(sig);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, ExitTest,
+                         testing::Values(SdlRuntime::classic, SdlRuntime::compat),
+                         [](const testing::TestParamInfo<SdlRuntime>& info) {
+                             return runtimeName(info.param);
+                         });
+
+// As in a terminal over ssh: no display, and a terminal that SDL's text-mode drivers would take.
+TEST(NoDisplayTest, SaysSoInOneLineAndWritesNothingToTheTerminal) {
+    for (SdlRuntime runtime : {SdlRuntime::classic, SdlRuntime::compat}) {
+        SCOPED_TRACE(runtimeName(runtime));
+        const ScratchFolder outputs("no-display");
+        const std::string out = outputs.path() + "/out", err = outputs.path() + "/err";
+        const CommandResult run = runCommand(
+            "(cd " + shellQuoted(PICTURES_DIR) +
+            " && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER TERM=xterm " +
+            shellQuoted(programOn(runtime)) + " timeout -s KILL 10 " + shellQuoted(PROGRAM_PATH) +
+            " >" + shellQuoted(out) + " 2>" + shellQuoted(err) + " </dev/null)");
+        EXPECT_EQ(run.status, 1) << "137 is a program that ran on, unseen";
+        EXPECT_EQ(readFile(out), "");
+        const std::string said = readFile(err);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("no display"), std::string::npos) << said;
+    }
 }
 
 } // namespace

@@ -18,9 +18,16 @@ HostWindow::HostWindow(const std::string& display, int x, int y, int width, int 
 HostWindow::~HostWindow() {
     if (!connection)
         return;
-    if (window)
-        XDestroyWindow(connection, window);
+    destroy();
     XCloseDisplay(connection);
+}
+
+void HostWindow::destroy() {
+    if (!connection || !window)
+        return;
+    XDestroyWindow(connection, window);
+    XSync(connection, False);
+    window = 0;
 }
 
 std::string HostWindow::id() const {

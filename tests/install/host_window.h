@@ -12,6 +12,8 @@ class HostWindow {
     HostWindow& operator=(const HostWindow&) = delete;
 
     bool made() const { return window != 0; }
+    // Takes the window away, as a host does when it is done with it.
+    void destroy();
     // As hosts write it into XSCREENSAVER_WINDOW: "0x" and hexadecimal digits.
     std::string id() const;
 

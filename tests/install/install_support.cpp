@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -134,25 +135,94 @@ std::string workingFolderOf(pid_t pid) {
 namespace {
 
 // Close enough to survive the 16-bit screen on either SDL.
-bool alike(unsigned a, unsigned b) {
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                     static_cast<int>((b >> shift) & 0xFF)) > 8)
+constexpr int channelSlack = 8;
+
+int channel(unsigned rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
+
+// A pixel of the scene as scaled blends the backdrop's pixels around the point it stands for,
+// and the scaler may round that point either way: it shows the backdrop when each of its
+// channels lies within the range of theirs. Unscaled, it must match its own pixel.
+bool shows(const ReferencePicture& picture, unsigned pixel, double u, double v, bool scaled) {
+    const int reachBack = scaled ? 1 : 0;
+    const int reachOn = scaled ? 2 : 0;
+    const int u0 = std::max(0, static_cast<int>(std::floor(u)) - reachBack);
+    const int v0 = std::max(0, static_cast<int>(std::floor(v)) - reachBack);
+    const int u1 = std::min(picture.width() - 1, static_cast<int>(std::floor(u)) + reachOn);
+    const int v1 = std::min(picture.height() - 1, static_cast<int>(std::floor(v)) + reachOn);
+    for (int shift = 0; shift < 24; shift += 8) {
+        int low = 255, high = 0;
+        for (int y = v0; y <= v1; ++y)
+            for (int x = u0; x <= u1; ++x) {
+                low = std::min(low, channel(picture.rgbAt(x, y), shift));
+                high = std::max(high, channel(picture.rgbAt(x, y), shift));
+            }
+        const int shown = channel(pixel, shift);
+        if (shown < low - channelSlack || shown > high + channelSlack)
             return false;
+    }
     return true;
 }
 
 } // namespace
 
+std::string runtimeName(SdlRuntime runtime) {
+    return runtime == SdlRuntime::classic ? "ClassicSdl" : "Sdl12Compat";
+}
+
+std::string launcherChoosing(SdlRuntime runtime) {
+    return "BASILRAIN_SDL12_COMPAT_DIR=" +
+           (runtime == SdlRuntime::classic ? testing::TempDir() : std::string());
+}
+
+std::string programOn(SdlRuntime runtime) {
+    return "LD_LIBRARY_PATH=" + std::string(runtime == SdlRuntime::compat ? SDL12_COMPAT_DIR : "");
+}
+
+SdlRuntime runtimeOf(pid_t pid) {
+    const std::string maps = readFile("/proc/" + std::to_string(pid) + "/maps");
+    return maps.find("/libSDL2-2.0.so") != std::string::npos ? SdlRuntime::compat
+                                                             : SdlRuntime::classic;
+}
+
+ScenePlace sceneIn(SdlRuntime runtime, int x, int y, int width, int height) {
+    if (runtime == SdlRuntime::classic)
+        return {x, y, 1.0};
+    const double scale = std::min(width / 800.0, height / 600.0);
+    return {x + (width - static_cast<int>(800 * scale)) / 2,
+            y + (height - static_cast<int>(600 * scale)) / 2, scale};
+}
+
+double filledShare(const XServer::Screenshot& shot, int x, int y, int width, int height) {
+    int left = x + width, right = x - 1, top = y + height, bottom = y - 1;
+    for (int sy = std::max(0, y); sy < std::min(shot.height, y + height); ++sy)
+        for (int sx = std::max(0, x); sx < std::min(shot.width, x + width); ++sx)
+            if ((shot.at(sx, sy) & 0xF0F0F0) != 0) {
+                left = std::min(left, sx);
+                right = std::max(right, sx);
+                top = std::min(top, sy);
+                bottom = std::max(bottom, sy);
+            }
+    if (right < left)
+        return 0.0;
+    return static_cast<double>(right - left + 1) * (bottom - top + 1) / (double(width) * height);
+}
+
 double Backdrop::shareShown(const XServer::Screenshot& shot, int left, int top, int x0, int y0,
-                            int x1, int y1) const {
+                            int x1, int y1, double scale) const {
+    const bool scaled = scale != 1.0;
     int shown = 0, looked = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const int sx = left + x, sy = top + y;
+    for (int sy = top + static_cast<int>(std::ceil(y0 * scale));
+         sy < top + static_cast<int>(std::ceil(y1 * scale)); ++sy)
+        for (int sx = left + static_cast<int>(std::ceil(x0 * scale));
+             sx < left + static_cast<int>(std::ceil(x1 * scale)); ++sx) {
             ++looked;
+            // The backdrop's point at this pixel's centre.
+            const double u = (sx - left + 0.5) / scale - 0.5;
+            const double v = (sy - top + 0.5) / scale - 0.5;
             if (sx >= 0 && sy >= 0 && sx < shot.width && sy < shot.height &&
-                alike(shot.at(sx, sy), picture.rgbAt(x, y)))
+                shows(picture, shot.at(sx, sy), u, v, scaled))
                 ++shown;
         }
     return looked ? static_cast<double>(shown) / looked : 0.0;

@@ -63,15 +63,40 @@ bool processEnded(pid_t pid);
 std::string environmentOf(pid_t pid, const std::string& name);
 std::string workingFolderOf(pid_t pid);
 
+// The two SDL 1.2 libraries the program meets: the classic one, and sdl12-compat, SDL 1.2 on
+// SDL2, which scales the scene to any window and which the launcher prefers.
+enum class SdlRuntime { classic, compat };
+std::string runtimeName(SdlRuntime runtime); // a word fit for a test's name
+// The environment setting ("NAME=value") that makes the launcher choose `runtime`: for classic
+// SDL, a folder to look for sdl12-compat in that lacks it, as on a machine without it.
+std::string launcherChoosing(SdlRuntime runtime);
+// The environment setting that runs the program itself on `runtime`.
+std::string programOn(SdlRuntime runtime);
+// The SDL 1.2 that the running process `pid` has loaded.
+SdlRuntime runtimeOf(pid_t pid);
+
+// Where the 800x600 scene shows on the screen: its top left corner and its scale.
+struct ScenePlace {
+    int left = 0;
+    int top = 0;
+    double scale = 1.0;
+};
+// In a window of width x height at (x, y), sdl12-compat scales the scene to fit, its shape kept,
+// and centres it; classic SDL draws it unscaled from the window's top left corner.
+ScenePlace sceneIn(SdlRuntime runtime, int x, int y, int width, int height);
+// The share of the window of width x height at (x, y) that the box around everything not black,
+// the windows' own colour, covers.
+double filledShare(const XServer::Screenshot& shot, int x, int y, int width, int height);
+
 // The installed backdrop, for telling whether the scene covers a part of the screen.
 class Backdrop {
   public:
     explicit Backdrop(const std::string& file) : picture(file) {}
     bool loaded() const { return picture.loaded(); }
-    // The share of the 800x600 scene, drawn with its top left at (left, top) of `shot`, that
-    // shows the backdrop in the region [x0, x1) x [y0, y1) of the scene.
+    // The share of the 800x600 scene, drawn with its top left at (left, top) of `shot` and
+    // scaled by `scale`, that shows the backdrop in the region [x0, x1) x [y0, y1) of the scene.
     double shareShown(const XServer::Screenshot& shot, int left, int top, int x0, int y0, int x1,
-                      int y1) const;
+                      int y1, double scale = 1.0) const;
     // The worst share over the scene's four quarters, so that a scene drawn only in part of
     // the screen, or not at all, scores low.
     double worstQuarter(const XServer::Screenshot& shot, int left, int top) const;
