@@ -288,7 +288,7 @@ TEST_P(XScreenSaverTest, ShowsTheSceneAndLeavesNothingBehindOverTenCycles) {
             EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), hostWindow);
         } else {
             // Ended at every stage: loading its pictures, opening the window, playing.
-            sleepMs(cycle * 100);
+            sleepMs(cycle * 60);
         }
 
         ASSERT_TRUE(tell("-deactivate"));
