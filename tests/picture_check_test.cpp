@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -271,6 +272,18 @@ TEST_F(PictureGateTest, TodaysPicturesTakeLessThanAQuarterOfTheBudget) {
         ASSERT_NE(checked, nullptr) << drop << ": " << SDL_GetError();
         SDL_RWclose(checked);
     }
+}
+
+// What the fuzzer found in front of the check this gate replaced: files that crashed the loader
+// or that it read apart from giflib.
+TEST_F(PictureGateTest, KeptFuzzFindingsAreRefused) {
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_REGRESSIONS_DIR)) {
+        SCOPED_TRACE(entry.path().string());
+        EXPECT_NE(verdict(bytesOf(entry.path())), "");
+        ++kept;
+    }
+    EXPECT_GT(kept, 0);
 }
 
 TEST_F(PictureGateTest, SpriteSkipsAPictureThatWouldHangTheLoader) {
