@@ -131,4 +131,19 @@ TEST_F(PackageTest, DesktopEntryAndPackagePassDebiansCheckers) {
     std::cout << "lintian --pedantic --display-info:\n" << lintian.output;
 }
 
+// The version and the licence are set once, in the build; everything that names them agrees.
+TEST_F(PackageTest, NamesTheBuildsVersionAndLicenceEverywhere) {
+    const CommandResult version = runCommand("dpkg-deb -f " + shellQuoted(deb) + " Version");
+    EXPECT_EQ(version.output, PROJECT_VERSION "\n");
+    const CommandResult man =
+        runCommand("zcat " + shellQuoted(usr() + "/share/man/man6/basilrain.6.gz"));
+    EXPECT_NE(man.output.find("\"basilrain " PROJECT_VERSION "\""), std::string::npos);
+    EXPECT_NE(man.output.find("under the " PROJECT_LICENSE " licence"), std::string::npos);
+    const std::string copyright = readFile(usr() + "/share/doc/basilrain/copyright");
+    EXPECT_NE(copyright.find("\nLicense: " PROJECT_LICENSE "\n"), std::string::npos) << copyright;
+    EXPECT_NE(
+        readFile(SOURCE_DIR "/README.md").find("released under the " PROJECT_LICENSE " licence"),
+        std::string::npos);
+}
+
 } // namespace
