@@ -42,6 +42,8 @@ void setUpCast() {
 
     // Basil on the ledge, facing left: the one who walks.
     sprite.Init(basilPicture, walkerHomeX, walkerHomeY, screen);
+    // Each basil loads his own copy, so the second load can be refused alone (by the budget).
+    reportIfMissing(basilPicture, sprite, "the basil on the ledge is left out");
     sprite.setLayer(30);
     sprite.setPatternColor(true, 0, 0, 0);
     sprite.setAnimation(true, 90);

@@ -1,21 +1,13 @@
 #include "gif_pixels.h"
 
-#include <gif_lib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-struct Memory {
-    const unsigned char* bytes;
-    std::size_t size;
-    std::size_t at;
-};
-
 int readMemory(GifFileType* gif, GifByteType* into, int wanted) {
-    Memory& m = *static_cast<Memory*>(gif->UserData);
+    GifMemory& m = *static_cast<GifMemory*>(gif->UserData);
     const std::size_t n = std::min(static_cast<std::size_t>(wanted), m.size - m.at);
     std::memcpy(into, m.bytes + m.at, n);
     m.at += n;
@@ -41,10 +33,14 @@ bool decodeImage(GifFileType* gif) {
 
 } // namespace
 
+GifFileType* openGifInMemory(GifMemory& memory, int* error) {
+    return DGifOpen(&memory, readMemory, error);
+}
+
 std::string decodeFirstImage(const unsigned char* bytes, std::size_t size) {
-    Memory memory{bytes, size, 0};
+    GifMemory memory{bytes, size, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&memory, readMemory, &error);
+    GifFileType* gif = openGifInMemory(memory, &error);
     if (!gif)
         return "not a GIF to giflib";
     GifRecordType record = UNDEFINED_RECORD_TYPE;

@@ -1,8 +1,21 @@
 // The pixels of a GIF's first image, decoded in full by giflib.
 #pragma once
 
+#include <gif_lib.h>
+
 #include <cstddef>
 #include <string>
+
+// Bytes in memory, read by giflib as it would read a file; `at` moves on as it reads.
+struct GifMemory {
+    const unsigned char* bytes;
+    std::size_t size;
+    std::size_t at;
+};
+
+// giflib reading `memory`, which must outlive it; null, with giflib's error in `error`, when it
+// is not a GIF.
+GifFileType* openGifInMemory(GifMemory& memory, int* error);
 
 // Returns why giflib cannot decode them, or an empty string.
 std::string decodeFirstImage(const unsigned char* bytes, std::size_t size);

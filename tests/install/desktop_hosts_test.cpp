@@ -54,18 +54,6 @@ bool waitUntil(int ms, const std::function<bool()>& done) {
     }
 }
 
-// xscreensaver runs no hacks as root, so a root test hands the host to "nobody".
-std::vector<std::string> asHostUser(std::vector<std::string> command) {
-    const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
-    if (!user)
-        return command;
-    std::vector<std::string> run = {"/usr/bin/setpriv", "--reuid=" + std::to_string(user->pw_uid),
-                                    "--regid=" + std::to_string(user->pw_gid), "--clear-groups",
-                                    "--"};
-    run.insert(run.end(), command.begin(), command.end());
-    return run;
-}
-
 // The package's tree, laid out as the package lays it, and a host run over it.
 class PackagedHostTest : public testing::Test {
   protected:
@@ -285,7 +273,7 @@ TEST_F(PackagedHostTest, XscreensaverFindsTheSaverByItsBareNameInItsHackFolder) 
         << "mode: one\nselected: 0\ntimeout: 0:10:00\nlock: False\nfade: False\n"
            "unfade: False\nsplash: False\n"
         << programsLine;
-    if (const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr) {
+    if (const passwd* user = hostUser()) {
         for (const std::string& path : {home.path(), home.path() + "/.xscreensaver"})
             ASSERT_EQ(chown(path.c_str(), user->pw_uid, user->pw_gid), 0) << path;
     }

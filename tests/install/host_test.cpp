@@ -208,22 +208,6 @@ INSTANTIATE_TEST_SUITE_P(Runtimes, LauncherTest,
                              return runtimeName(info.param);
                          });
 
-// xscreensaver runs no hacks as root, so a root test hands the host to "nobody".
-const passwd* hostUser() {
-    return geteuid() == 0 ? getpwnam("nobody") : nullptr;
-}
-
-std::vector<std::string> asHostUser(std::vector<std::string> command) {
-    const passwd* user = hostUser();
-    if (!user)
-        return command;
-    std::vector<std::string> run = {"/usr/bin/setpriv", "--reuid=" + std::to_string(user->pw_uid),
-                                    "--regid=" + std::to_string(user->pw_gid), "--clear-groups",
-                                    "--"};
-    run.insert(run.end(), command.begin(), command.end());
-    return run;
-}
-
 class XScreenSaverTest : public RuntimeTest {
   protected:
     XServer x{1920, 1080};

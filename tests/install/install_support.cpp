@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -256,4 +257,19 @@ void keepScreenshot(const XServer::Screenshot& shot, const std::string& name) {
     const std::string folder = std::string(BUILD_DIR) + "/e2e-shots";
     mkdir(folder.c_str(), 0755);
     shot.savePpm(folder + "/" + name + ".ppm");
+}
+
+const passwd* hostUser() {
+    return geteuid() == 0 ? getpwnam("nobody") : nullptr;
+}
+
+std::vector<std::string> asHostUser(std::vector<std::string> command) {
+    const passwd* user = hostUser();
+    if (!user)
+        return command;
+    std::vector<std::string> run = {"/usr/bin/setpriv", "--reuid=" + std::to_string(user->pw_uid),
+                                    "--regid=" + std::to_string(user->pw_gid), "--clear-groups",
+                                    "--"};
+    run.insert(run.end(), command.begin(), command.end());
+    return run;
 }

@@ -44,6 +44,12 @@ class InstalledTree {
     std::string installLog;
 };
 
+// xscreensaver runs no hacks as root, so a root test hands the host to "nobody": that user, or
+// null when the test is not root.
+const struct passwd* hostUser();
+// `command` run as hostUser() where there is one.
+std::vector<std::string> asHostUser(std::vector<std::string> command);
+
 struct CommandResult {
     int status = -1;
     std::string output; // stdout and stderr together

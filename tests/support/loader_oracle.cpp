@@ -1,26 +1,13 @@
 #include "loader_oracle.h"
 
+#include "gif_pixels.h"
+
 #include <gif_lib.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-struct Memory {
-    const unsigned char* bytes;
-    std::size_t size;
-    std::size_t at;
-};
-
-int readMemory(GifFileType* gif, GifByteType* into, int wanted) {
-    Memory& m = *static_cast<Memory*>(gif->UserData);
-    const std::size_t n = std::min(static_cast<std::size_t>(wanted), m.size - m.at);
-    std::memcpy(into, m.bytes + m.at, n);
-    m.at += n;
-    return static_cast<int>(n);
-}
 
 bool toFirstImage(GifFileType* gif) {
     GifRecordType record = UNDEFINED_RECORD_TYPE;
@@ -75,9 +62,9 @@ std::string compare(GifFileType* gif, SDL_Surface* loaded) {
 } // namespace
 
 std::string loaderDisagreement(const unsigned char* bytes, std::size_t size, SDL_Surface* loaded) {
-    Memory memory{bytes, size, 0};
+    GifMemory memory{bytes, size, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&memory, readMemory, &error);
+    GifFileType* gif = openGifInMemory(memory, &error);
     if (!gif)
         return "giflib cannot open it";
     std::string differs = "giflib finds no first image";
