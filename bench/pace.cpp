@@ -1,6 +1,7 @@
 #include "pace.h"
 
 #include "process.h"
+#include "runtimes.h"
 #include "timer.h"
 
 #include "cast.h"
@@ -10,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <fstream>
 #include <signal.h>
 #include <sstream>
@@ -254,9 +254,6 @@ int runPaceChild() {
         runFrame();
         ++frames;
     }
-    Dl_info library{};
-    dladdr(reinterpret_cast<void*>(&SDL_Init), &library);
-    std::printf("%ld %.3f %s\n", frames, (nowUs() - start) / 1e6,
-                library.dli_fname ? library.dli_fname : "?");
+    std::printf("%ld %.3f %s\n", frames, (nowUs() - start) / 1e6, loadedSdlFile().c_str());
     return 0;
 }

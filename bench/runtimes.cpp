@@ -20,7 +20,7 @@ const std::optional<std::string> callersPath = [] {
 
 std::vector<Runtime> installedRuntimes() {
     std::vector<Runtime> runtimes = {{"classic", ""}};
-    const std::string compat = COMPAT_SDL_DIR;
+    const std::string compat = SDL12_COMPAT_DIR;
     if (access((compat + "/libSDL-1.2.so.0").c_str(), R_OK) == 0)
         runtimes.push_back({"sdl12-compat", compat});
     return runtimes;
@@ -35,12 +35,15 @@ void useRuntime(const Runtime& runtime) {
         unsetenv("LD_LIBRARY_PATH");
 }
 
-std::string loadedSdl() {
-    const SDL_version* v = SDL_Linked_Version();
-    std::string s = "SDL " + std::to_string(v->major) + "." + std::to_string(v->minor) + "." +
-                    std::to_string(v->patch);
+std::string loadedSdlFile() {
     Dl_info library{};
     if (dladdr(reinterpret_cast<void*>(&SDL_Init), &library) && library.dli_fname)
-        s += std::string(" from ") + library.dli_fname;
-    return s;
+        return library.dli_fname;
+    return "?";
+}
+
+std::string loadedSdl() {
+    const SDL_version* v = SDL_Linked_Version();
+    return "SDL " + std::to_string(v->major) + "." + std::to_string(v->minor) + "." +
+           std::to_string(v->patch) + " from " + loadedSdlFile();
 }

@@ -15,5 +15,7 @@ std::vector<Runtime> installedRuntimes();
 // The child runs started after this load `runtime`'s SDL.
 void useRuntime(const Runtime& runtime);
 
+// The file of the SDL this process loaded, "?" when it cannot be told.
+std::string loadedSdlFile();
 // Which SDL this process loaded: its version and file.
 std::string loadedSdl();
