@@ -13,7 +13,7 @@ case "$mode" in
   *) echo "usage: $0 [--xvfb | --pace]" >&2; exit 2 ;;
 esac
 
-scripts/install-deps.sh
+scripts/install-deps.sh --test
 # A folder of its own (BENCH_BUILD_DIR, build-release by default), so that a Release build never
 # fights over the one the tests use.
 build=${BENCH_BUILD_DIR:-build-release}

@@ -13,7 +13,7 @@ case "$seconds" in
 esac
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 
-scripts/install-deps.sh
+scripts/install-deps.sh --test
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if ! { CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian or Ubuntu; does nothing when all is there.
+# Installs on Debian or Ubuntu what building and running the screen saver need, and with --test
+# what its tests, benchmark and fuzzer need besides; does nothing when all is there. With --list
+# it prints the packages instead.
 set -euo pipefail
 
-packages=(
+running=(
   build-essential cmake pkg-config
-  libsdl1.2-dev libsdl-image1.2-dev
-  libcairo2-dev libgif-dev
+  libsdl1.2-dev libsdl-image1.2-dev libsdl1.2-compat
+  libcairo2-dev libgif-dev fonts-dejavu-core
+)
+# The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
+# checkers, the benchmark's instruction counter and the fuzzer's compiler.
+testing=(
   libgtest-dev libx11-dev
-  xvfb xdotool fonts-dejavu-core
+  xvfb xdotool
   valgrind
-  xscreensaver dpkg-dev file
-  libsdl1.2-compat
-  mate-screensaver xsecurelock dbus
-  lintian desktop-file-utils
+  xscreensaver mate-screensaver xsecurelock dbus
+  dpkg-dev file lintian desktop-file-utils
+  rpm rpmlint cpio
   clang libclang-rt-dev
 )
+
+packages=("${running[@]}")
+list=false
+for arg in "$@"; do
+  case "$arg" in
+    --test) packages+=("${testing[@]}") ;;
+    --list) list=true ;;
+    *) echo "usage: $0 [--test] [--list]" >&2; exit 2 ;;
+  esac
+done
+if $list; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
