@@ -12,11 +12,11 @@ running=(
 # The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
 # checkers, the benchmark's instruction counter and the fuzzer's compiler.
 testing=(
-  libgtest-dev libx11-dev
+  libgtest-dev
   xvfb xdotool
   valgrind
   xscreensaver mate-screensaver xsecurelock dbus
-  dpkg-dev file lintian desktop-file-utils
+  file lintian desktop-file-utils
   rpm rpmlint cpio
   clang libclang-rt-dev
 )

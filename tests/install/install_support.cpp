@@ -1,4 +1,5 @@
 #include "install_support.h"
+#include "process.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,34 @@ void keepScreenshot(const XServer::Screenshot& shot, const std::string& name) {
     const std::string folder = std::string(BUILD_DIR) + "/e2e-shots";
     mkdir(folder.c_str(), 0755);
     shot.savePpm(folder + "/" + name + ".ppm");
+}
+
+void playUntilEscape(const std::string& launcher, const std::string& program,
+                     const std::string& pictures, const std::vector<std::string>& env,
+                     const std::string& shotName, const std::function<void(pid_t)>& whilePlaying) {
+    XServer x;
+    ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+    const Backdrop backdrop(pictures + "/001.gif");
+    ASSERT_TRUE(backdrop.loaded());
+    ScratchFolder elsewhere("elsewhere");
+    std::vector<std::string> launcherEnv = {x.displayVariable(), "XSCREENSAVER_WINDOW=",
+                                            "SDL_WINDOWID="};
+    launcherEnv.insert(launcherEnv.end(), env.begin(), env.end());
+    ChildProcess running(launcher, {}, launcherEnv, elsewhere.path());
+
+    double worst = 0;
+    const XServer::Screenshot shot = waitForScene(x, backdrop, 0, 0, &worst);
+    keepScreenshot(shot, shotName);
+    EXPECT_GT(worst, 0.8) << "the backdrop does not fill the screen\n" << running.errorOutput();
+
+    const pid_t pid = findProcess(program, 2000);
+    ASSERT_GT(pid, 0) << "the launcher did not start " << program;
+    whilePlaying(pid);
+
+    ASSERT_TRUE(x.xdotool({"key", "Escape"}));
+    int status = -2;
+    ASSERT_TRUE(running.waitFor(3000, &status)) << "Escape did not end it";
+    EXPECT_EQ(status, 0) << running.errorOutput();
 }
 
 const passwd* hostUser() {

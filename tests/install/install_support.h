@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,3 +117,10 @@ XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left,
                                  double* worst);
 // Keeps a screenshot beside the build's other end-to-end shots, for a person to look at.
 void keepScreenshot(const XServer::Screenshot& shot, const std::string& name);
+
+// An installed tree's launcher run from another folder on an X server of its own with `env`
+// added: expects the scene to fill the screen (the screenshot kept as `shotName`), hands the
+// program's process to `whilePlaying`, then expects Escape to end it with status 0.
+void playUntilEscape(const std::string& launcher, const std::string& program,
+                     const std::string& pictures, const std::vector<std::string>& env,
+                     const std::string& shotName, const std::function<void(pid_t)>& whilePlaying);

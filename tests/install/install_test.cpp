@@ -60,30 +60,14 @@ TEST_F(InstalledTest, EveryPartLandsInItsPlaceAndNamesOnlyThisPrefix) {
 }
 
 TEST_F(InstalledTest, LauncherPlaysTheSceneFromAnyFolderAndEndsOnEscape) {
-    XServer x;
-    ASSERT_TRUE(x.ready()) << "Xvfb did not start";
-    const Backdrop backdrop(tree.pictures() + "/001.gif");
-    ASSERT_TRUE(backdrop.loaded());
-    ScratchFolder elsewhere("elsewhere");
-    ChildProcess launcher(tree.launcher(), {},
-                          {x.displayVariable(), "XSCREENSAVER_WINDOW=", "SDL_WINDOWID="},
-                          elsewhere.path());
-
-    double worst = 0;
-    const XServer::Screenshot shot = waitForScene(x, backdrop, 0, 0, &worst);
-    keepScreenshot(shot, "installed-launcher");
-    EXPECT_GT(worst, 0.8) << "the backdrop does not fill the screen\n" << launcher.errorOutput();
-
-    const pid_t program = findProcess(tree.program(), 2000);
-    ASSERT_GT(program, 0) << "the launcher did not start the installed program";
-    EXPECT_EQ(workingFolderOf(program), std::filesystem::canonical(tree.pictures()).string());
-    EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SYNC_TO_VBLANK"), "1");
-    EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "") << "no host gave a window";
-
-    ASSERT_TRUE(x.xdotool({"key", "Escape"}));
-    int status = -2;
-    ASSERT_TRUE(launcher.waitFor(3000, &status)) << "Escape did not end it";
-    EXPECT_EQ(status, 0) << launcher.errorOutput();
+    playUntilEscape(tree.launcher(), tree.program(), tree.pictures(), {}, "installed-launcher",
+                    [&](pid_t program) {
+                        EXPECT_EQ(workingFolderOf(program),
+                                  std::filesystem::canonical(tree.pictures()).string());
+                        EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SYNC_TO_VBLANK"), "1");
+                        EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "")
+                            << "no host gave a window";
+                    });
 }
 
 TEST_F(InstalledTest, LauncherFindsItsTreeThroughALinkAndSaysWhenThePicturesAreGone) {
