@@ -24,6 +24,19 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
+// The second word of each line of `text` whose first word is `first`.
+std::vector<std::string> wordsAfter(const std::string& first, const std::string& text) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines(text)) {
+        std::istringstream words(line);
+        std::string word, next;
+        words >> word >> next;
+        if (word == first)
+            found.push_back(next);
+    }
+    return found;
+}
+
 // The Debian package that holds the library a program loads as `soname`, or "" if none does.
 std::string packageOfLibrary(const std::string& program, const std::string& soname) {
     const CommandResult found = runCommand("ldd " + shellQuoted(program));
@@ -48,16 +61,9 @@ std::string packageOfLibrary(const std::string& program, const std::string& sona
 
 // The sonames of the libraries `program` links.
 std::vector<std::string> neededLibraries(const std::string& program) {
-    std::vector<std::string> sonames;
     const CommandResult needed = runCommand("objdump -p " + shellQuoted(program));
     EXPECT_EQ(needed.status, 0) << needed.output;
-    for (const std::string& line : lines(needed.output)) {
-        std::istringstream words(line);
-        std::string tag, soname;
-        words >> tag >> soname;
-        if (tag == "NEEDED")
-            sonames.push_back(soname);
-    }
+    const std::vector<std::string> sonames = wordsAfter("NEEDED", needed.output);
     EXPECT_GE(sonames.size(), 2u) << "the program links SDL and SDL_image at least";
     return sonames;
 }
@@ -277,15 +283,8 @@ std::set<std::string> freshInstall(const std::vector<std::string>& packages) {
         command += " " + shellQuoted(name);
     const CommandResult simulated = runCommand(command);
     EXPECT_EQ(simulated.status, 0) << simulated.output;
-    std::set<std::string> installed;
-    for (const std::string& line : lines(simulated.output)) {
-        std::istringstream words(line);
-        std::string verb, name;
-        words >> verb >> name;
-        if (verb == "Inst")
-            installed.insert(name);
-    }
-    return installed;
+    const std::vector<std::string> installed = wordsAfter("Inst", simulated.output);
+    return {installed.begin(), installed.end()};
 }
 
 std::vector<std::string> installerList(const std::string& options) {
