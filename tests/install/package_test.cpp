@@ -173,16 +173,6 @@ TEST_F(PackageTest, NamesTheBuildsVersionAndLicenceEverywhere) {
     EXPECT_NE(
         readFile(SOURCE_DIR "/README.md").find("released under the " PROJECT_LICENSE " licence"),
         std::string::npos);
-
-    const CommandResult maintainer =
-        runCommand("dpkg-deb -f " + shellQuoted(package) + " Maintainer");
-    EXPECT_NE(maintainer.output.find("<" PACKAGER_ADDRESS ">\n"), std::string::npos)
-        << maintainer.output;
-    const CommandResult changelog =
-        runCommand("zcat " + shellQuoted(usr() + "/share/doc/basilrain/changelog.gz"));
-    EXPECT_NE(changelog.output.find("\n -- " + lines(maintainer.output).front() + "  "),
-              std::string::npos)
-        << changelog.output;
 }
 
 class RpmTest : public UnpackedPackage {
@@ -238,18 +228,15 @@ TEST_F(RpmTest, HoldsTheSameTreeAndRequiresTheLibrariesTheProgramLinks) {
 }
 
 TEST_F(RpmTest, NamesTheBuildsVersionLicenceAndPackager) {
-    EXPECT_EQ(query("--qf '%{VERSION}-%{RELEASE} %{LICENSE}\\n'"),
-              std::vector<std::string>{PROJECT_VERSION "-1 " PROJECT_LICENSE});
-    const std::vector<std::string> packager = query("--qf '%{PACKAGER}\\n'");
-    ASSERT_EQ(packager.size(), 1u);
-    EXPECT_NE(packager.front().find("<" PACKAGER_ADDRESS ">"), std::string::npos)
-        << packager.front();
+    const std::vector<std::string> fields = query(
+        "--qf '%{VERSION}-%{RELEASE} %{LICENSE}\\n%{VENDOR} <" PACKAGER_ADDRESS ">\\n%{PACKAGER}\\n'");
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0], PROJECT_VERSION "-1 " PROJECT_LICENSE);
+    EXPECT_EQ(fields[2], fields[1]) << "the packager is not the vendor at the address set";
     const std::vector<std::string> changelog = query("--changelog");
     ASSERT_FALSE(changelog.empty()) << "no changelog";
     const std::string newest = changelog.front();
-    EXPECT_EQ(newest.substr(newest.find(packager.front())),
-              packager.front() + " - " PROJECT_VERSION "-1")
-        << newest;
+    EXPECT_EQ(newest.substr(newest.find(fields[2])), fields[2] + " - " PROJECT_VERSION "-1");
 }
 
 TEST_F(RpmTest, RpmlintFindsNoErrorButTheMissingSignature) {
@@ -299,9 +286,6 @@ TEST(RunCommandTest, OnAFreshMachineInstallsNothingThatOnlyTestingNeeds) {
     const std::vector<std::string> testing = installerList("--test");
     const std::set<std::string> forRunning = freshInstall(running);
     ASSERT_FALSE(forRunning.empty());
-    for (const std::string& name : running)
-        EXPECT_NE(std::find(testing.begin(), testing.end(), name), testing.end())
-            << name << " is missing from the testing set";
     for (const std::string& name : testing) {
         if (std::find(running.begin(), running.end(), name) == running.end()) {
             EXPECT_EQ(forRunning.count(name), 0u) << name << " comes with the run command";
