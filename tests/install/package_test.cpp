@@ -256,7 +256,10 @@ TEST_F(RpmTest, OnASystemWhoseSdlIsSdl12CompatTheLauncherPlaysTheSceneAndEndsOnE
     playUntilEscape(usr() + "/bin/basilrain", program(), usr() + "/share/basilrain",
                     {launcherChoosing(SdlRuntime::classic), programOn(SdlRuntime::compat)},
                     "rpm-launcher-system-sdl12-compat",
-                    [](pid_t running) { EXPECT_EQ(runtimeOf(running), SdlRuntime::compat); });
+                    [](pid_t running) {
+                        EXPECT_EQ(runtimeName(runtimeOf(running)),
+                                  runtimeName(SdlRuntime::compat));
+                    });
 }
 
 // The packages apt would install on a machine that has none, for `packages`.
