@@ -15,7 +15,6 @@ set(CPACK_RPM_PACKAGE_SUMMARY "${first}${rest}")
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${MAINTAINER}\n%define _build_id_links none")
 set(CPACK_PACKAGE_RELOCATABLE OFF)
 set(CPACK_RPM_PACKAGE_AUTOREQ yes)
-set(CPACK_RPM_PACKAGE_AUTOPROV no)
 set(CPACK_RPM_PACKAGE_SUGGESTS "xscreensaver, mate-screensaver, xsecurelock")
 # The system's folders belong to its filesystem package. The hosts' folders are owned here too,
 # since no host is required.
