@@ -263,6 +263,17 @@ void printRow(const std::string& name, const Row& row) {
     std::fflush(stdout);
 }
 
+// The program's and the server's CPU for each frame, from one measurement: what a setting costs
+// even when a busy machine keeps the scene below the display's pace.
+std::string perFrame(const Share& share, double framesPerSecond) {
+    if (share.process < 0 || share.server < 0 || framesPerSecond <= 0)
+        return "? ms a frame";
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f ms of CPU a frame",
+                  10.0 * (share.process + share.server) / framesPerSecond);
+    return text;
+}
+
 volatile sig_atomic_t enough = 0;
 
 } // namespace
@@ -287,7 +298,8 @@ int runPace(const std::string& launcher, pid_t xServer, const std::string& peer)
             notes += std::to_string(size.width) + "x" + std::to_string(size.height) + " " +
                      a.runtime + ": the program loaded " + row.sdl + "\n  the launcher set " +
                      row.launcherSet + "\n  the twin's CPU " + percent(row.counted.process) +
-                     ", X server " + percent(row.counted.server) + "\n";
+                     ", X server " + percent(row.counted.server) + ": " +
+                     perFrame(row.counted, row.framesPerSecond) + "\n";
         }
         const HostWindow window(display, 0, 0, size.width, size.height);
         const Row peerRow = peerOf(peer, window, xServer);

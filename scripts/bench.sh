@@ -15,14 +15,15 @@ case "$mode" in
 esac
 
 scripts/install-deps.sh
-# The peer the pace is read against: xscreensaver's falling flakes.
+# The peer the pace is read against, xscreensaver's falling flakes, and glxinfo, which tells the
+# launcher whether OpenGL is the software rasteriser.
 peer=/usr/libexec/xscreensaver/fuzzyflakes
-if [ "$mode" = --pace ] && [ ! -x "$peer" ]; then
+if [ "$mode" = --pace ] && { [ ! -x "$peer" ] || ! command -v glxinfo >/dev/null; }; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-    --no-install-recommends xscreensaver-data
+    --no-install-recommends xscreensaver-data mesa-utils
 fi
 # A folder of its own (BENCH_BUILD_DIR, build-release by default), so that a Release build never
 # fights over the one the tests use.
