@@ -42,6 +42,8 @@ struct Asked {
 constexpr Asked asked[] = {
     {"classic", "BASILRAIN_SDL12_COMPAT_DIR=none"}, // its way back to the system's SDL
     {"sdl12-compat", nullptr},                      // what the launcher prefers
+    // Smoothing, as the launcher leaves it on a GPU: what its choice saves on a software one.
+    {"sdl12-compat linear", "SDL12COMPAT_SCALE_METHOD=linear"},
 };
 
 // CPU time, user and system, of a process in clock ticks; -1 once it is gone.
