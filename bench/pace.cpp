@@ -292,9 +292,11 @@ int runPace(const std::string& launcher, pid_t xServer, const std::string& peer)
     for (const Size& size : sizes) {
         std::printf("%dx%d %s\n", size.width, size.height, size.what);
         std::fflush(stdout);
+        std::vector<std::string> loaded;
         for (const Asked& a : asked) {
             const HostWindow window(display, 0, 0, size.width, size.height);
             const Row row = paceOf(a, launcher, window, xServer);
+            loaded.push_back(row.sdl);
             printRow(a.runtime, row);
             measured = row.why.empty() && measured;
             notes += std::to_string(size.width) + "x" + std::to_string(size.height) + " " +
@@ -303,6 +305,9 @@ int runPace(const std::string& launcher, pid_t xServer, const std::string& peer)
                      ", X server " + percent(row.counted.server) + ": " +
                      perFrame(row.counted, row.framesPerSecond) + "\n";
         }
+        if (loaded[0] == loaded[1])
+            notes += "  (classic and sdl12-compat loaded the same library: this launcher cannot be "
+                     "asked for classic SDL)\n";
         const HostWindow window(display, 0, 0, size.width, size.height);
         const Row peerRow = peerOf(peer, window, xServer);
         printRow(peerName, peerRow);
