@@ -73,13 +73,13 @@ int main(int argc, char* argv[]) {
         return runStartUpChild(argv[2]);
     if (mode == "count" && argc == 4)
         return runCountedChild(argv[2], std::atoi(argv[3]));
-    if (mode == "pace" && argc == 4)
-        return runPace(argv[2], std::atoi(argv[3]));
+    if (mode == "pace" && argc == 5)
+        return runPace(argv[2], std::atoi(argv[3]), argv[4]);
     if (mode == "pace-child" && argc == 2)
         return runPaceChild();
     std::fprintf(stderr,
                  "usage: %s [frames ROUNDS FRAMES | startup SUBJECT | count SUBJECT FRAMES |\n"
-                 "  pace LAUNCHER X-SERVER-PID | pace-child]\n",
+                 "  pace LAUNCHER X-SERVER-PID PEER | pace-child]\n",
                  argv[0]);
     return 2;
 }

@@ -1,5 +1,6 @@
 #include "pace.h"
 
+#include "host_window.h"
 #include "process.h"
 #include "runtimes.h"
 #include "timer.h"
@@ -9,6 +10,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,8 +22,16 @@
 
 namespace {
 
-constexpr int settleSeconds = 2; // start-up and the first frames stay out of the measurement
+constexpr int settleSeconds = 3; // start-up and the first frames stay out of the measurement
 constexpr int measuredSeconds = 10;
+
+// The windows hosts hand a hack: the whole screen, and a settings dialog's preview.
+struct Size {
+    int width;
+    int height;
+    const char* what;
+};
+constexpr Size sizes[] = {{1920, 1080, "host window"}, {400, 300, "preview"}};
 
 // How the launcher is asked for each runtime: an environment setting, or none for its own
 // choice.
@@ -32,6 +42,8 @@ struct Asked {
 constexpr Asked asked[] = {
     {"classic", "BASILRAIN_SDL12_COMPAT_DIR=none"}, // its way back to the system's SDL
     {"sdl12-compat", nullptr},                      // what the launcher prefers
+    // Smoothing, as the launcher leaves it on a GPU: what its choice saves on a software one.
+    {"sdl12-compat linear", "SDL12COMPAT_SCALE_METHOD=linear"},
 };
 
 // CPU time, user and system, of a process in clock ticks; -1 once it is gone.
@@ -111,7 +123,7 @@ struct Share {
     double server = -1.0;
 };
 
-// The CPU shares of a process and the X server over the measured seconds, after settling.
+// The CPU shares of a process and the X server over the same measured seconds, after settling.
 Share measureShares(pid_t pid, pid_t xServer) {
     sleep(settleSeconds);
     const double start = nowUs();
@@ -135,23 +147,47 @@ std::string percent(double share) {
     return text;
 }
 
+std::vector<std::string> ownEnvironment() {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e)
+        environment.push_back(*e);
+    return environment;
+}
+
 struct Row {
     std::string sdl;
     Share program;
     Share counted;
     double framesPerSecond = -1.0;
+    std::string launcherSet; // what the launcher added to the environment it was given
     std::string why;
 };
 
-Row paceOf(const Asked& a, const std::string& launcher, pid_t xServer) {
+// The settings the launcher added to the environment it was `given`, less the window and the
+// shell's own folder variables.
+std::string addedTo(const std::vector<std::string>& given, const std::vector<std::string>& now) {
+    std::string added;
+    for (const std::string& entry : now) {
+        const std::string name = entry.substr(0, entry.find('='));
+        if (name != "SDL_WINDOWID" && name != "PWD" && name != "OLDPWD" &&
+            std::find(given.begin(), given.end(), entry) == given.end())
+            added += (added.empty() ? "" : " ") + entry;
+    }
+    return added;
+}
+
+Row paceOf(const Asked& a, const std::string& launcher, const HostWindow& window, pid_t xServer) {
     Row row;
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e)
-        environment.push_back(*e);
+    if (!window.made()) {
+        row.why = "no host window could be made";
+        return row;
+    }
+    std::vector<std::string> environment = ownEnvironment();
+    environment.push_back("XSCREENSAVER_WINDOW=" + window.id());
     if (a.setting)
         environment.push_back(a.setting);
 
-    // The program as users start it; the launcher hands its process over to the program.
+    // The program as hosts start it; the launcher hands its process over to the program.
     const pid_t program = spawn({launcher}, environment, "", -1);
     row.program = measureShares(program, xServer);
     row.sdl = mappedSdl(program);
@@ -163,8 +199,10 @@ Row paceOf(const Asked& a, const std::string& launcher, pid_t xServer) {
                   std::to_string(settleSeconds + measuredSeconds) + " s";
         return row;
     }
+    row.launcherSet = addedTo(environment, programsEnvironment);
 
-    // Its twin counts the frames: the same scene, environment and folder, in this benchmark.
+    // Its twin counts the frames: the same scene, environment, folder and window, in this
+    // benchmark.
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
         return row;
@@ -195,44 +233,91 @@ Row paceOf(const Asked& a, const std::string& launcher, pid_t xServer) {
     return row;
 }
 
+// The peer hack in the same kind of window, as xscreensaver hands it one.
+Row peerOf(const std::string& peer, const HostWindow& window, pid_t xServer) {
+    Row row;
+    if (access(peer.c_str(), X_OK) != 0 || !window.made()) {
+        row.why = window.made() ? peer + " is not installed" : "no host window could be made";
+        return row;
+    }
+    const pid_t hack = spawn({peer, "-window-id", window.id()}, ownEnvironment(), "", -1);
+    row.program = measureShares(hack, xServer);
+    stop(hack);
+    if (row.program.process < 0)
+        row.why = "the peer did not run for " + std::to_string(settleSeconds + measuredSeconds) +
+                  " s";
+    return row;
+}
+
+void printRow(const std::string& name, const Row& row) {
+    if (!row.why.empty()) {
+        std::printf("  %-20s %s\n", name.c_str(), row.why.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    const bool both = row.program.process >= 0 && row.program.server >= 0;
+    char frames[32] = "-";
+    if (row.framesPerSecond >= 0)
+        std::snprintf(frames, sizeof frames, "%.1f", row.framesPerSecond);
+    std::printf("  %-20s %8s %9s %8s %9s\n", name.c_str(), percent(row.program.process).c_str(),
+                percent(row.program.server).c_str(),
+                percent(both ? row.program.process + row.program.server : -1).c_str(), frames);
+    std::fflush(stdout);
+}
+
+// The program's and the server's CPU for each frame, from one measurement: what a setting costs
+// even when a busy machine keeps the scene below the display's pace.
+std::string perFrame(const Share& share, double framesPerSecond) {
+    if (share.process < 0 || share.server < 0 || framesPerSecond <= 0)
+        return "? ms a frame";
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f ms of CPU a frame",
+                  10.0 * (share.process + share.server) / framesPerSecond);
+    return text;
+}
+
 volatile sig_atomic_t enough = 0;
 
 } // namespace
 
-int runPace(const std::string& launcher, pid_t xServer) {
-    std::vector<Row> rows;
-    for (const Asked& a : asked)
-        rows.push_back(paceOf(a, launcher, xServer));
-
-    std::printf("pace under the launcher, %d s each after %d s of start-up\n\n", measuredSeconds,
-                settleSeconds);
-    std::printf("%-14s %8s %9s %9s\n", "", "program", "X server", "frames/s");
+int runPace(const std::string& launcher, pid_t xServer, const std::string& peer) {
+    const char* variable = std::getenv("DISPLAY");
+    const std::string display = variable ? variable : "";
+    std::printf("pace in a host's window on %s, %d s each after %d s of start-up\n\n",
+                display.c_str(), measuredSeconds, settleSeconds);
+    std::printf("  %-20s %8s %9s %8s %9s\n", "", "program", "X server", "total", "frames/s");
+    const std::string peerName = peer.substr(peer.rfind('/') + 1) + " (peer)";
     bool measured = true;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const Row& row = rows[i];
-        if (!row.why.empty()) {
-            std::printf("%-14s %s\n", asked[i].runtime, row.why.c_str());
-            measured = false;
-            continue;
+    std::string notes;
+    for (const Size& size : sizes) {
+        std::printf("%dx%d %s\n", size.width, size.height, size.what);
+        std::fflush(stdout);
+        std::vector<std::string> loaded;
+        for (const Asked& a : asked) {
+            const HostWindow window(display, 0, 0, size.width, size.height);
+            const Row row = paceOf(a, launcher, window, xServer);
+            loaded.push_back(row.sdl);
+            printRow(a.runtime, row);
+            measured = row.why.empty() && measured;
+            notes += std::to_string(size.width) + "x" + std::to_string(size.height) + " " +
+                     a.runtime + ": the program loaded " + row.sdl + "\n  the launcher set " +
+                     row.launcherSet + "\n  the twin's CPU " + percent(row.counted.process) +
+                     ", X server " + percent(row.counted.server) + ": " +
+                     perFrame(row.counted, row.framesPerSecond) + "\n";
         }
-        std::printf("%-14s %8s %9s %9.1f\n", asked[i].runtime, percent(row.program.process).c_str(),
-                    percent(row.program.server).c_str(), row.framesPerSecond);
+        if (loaded[0] == loaded[1])
+            notes += "  (classic and sdl12-compat loaded the same library: this launcher cannot be "
+                     "asked for classic SDL)\n";
+        const HostWindow window(display, 0, 0, size.width, size.height);
+        const Row peerRow = peerOf(peer, window, xServer);
+        printRow(peerName, peerRow);
+        measured = peerRow.why.empty() && measured;
     }
-    std::printf("\n");
-    for (size_t i = 0; i < rows.size(); ++i)
-        std::printf("%s: the program loaded %s\n", asked[i].runtime, rows[i].sdl.c_str());
-    if (rows.size() == 2 && rows[0].sdl == rows[1].sdl)
-        std::printf(
-            "  (the same library both times: this launcher cannot be asked for classic SDL)\n");
-    std::printf("program, X server: CPU time (utime+stime) over the %d s, as a share of one core\n"
-                "frames/s: this benchmark runs the same scene with the program's environment and\n"
-                "  folder, read from /proc while it ran, and counts its flips over %d s more; its\n"
-                "  CPU meanwhile was",
-                measuredSeconds, measuredSeconds);
-    for (size_t i = 0; i < rows.size(); ++i)
-        std::printf("%s %s (X server %s)", i ? "," : "", percent(rows[i].counted.process).c_str(),
-                    percent(rows[i].counted.server).c_str());
-    std::printf("\n");
+    std::printf("\nprogram, X server: CPU time (utime+stime) over the same %d s, as a share of one "
+                "core\nframes/s: this benchmark runs the same scene with the program's "
+                "environment, folder and\n  window, read from /proc while it ran, and counts its "
+                "flips over %d s more\n%s",
+                measuredSeconds, measuredSeconds, notes.c_str());
     return measured ? 0 : 1;
 }
 

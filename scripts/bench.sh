@@ -3,7 +3,8 @@
 # the raw SDL calls it cannot do without, on classic SDL and on sdl12-compat where installed, on
 # SDL's dummy video driver, or with --xvfb on a private X server. With --pace it installs the
 # program and prints instead the CPU it and a 1920x1080 X server spend at the pace it settles
-# at, and its frames a second, under the launcher on each runtime.
+# at, and its frames a second, under the launcher in a host's full-screen window and in a
+# preview window on each runtime, beside the peer hack fuzzyflakes in the same windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,5 +60,5 @@ else
   echo "Xvfb $screen"
   # The launcher is left to choose the video driver, as it is wherever users start it.
   env -u SDL_VIDEODRIVER DISPLAY="$display" ./basilrain-bench pace "$prefix/bin/basilrain" \
-    "$xvfb_pid"
+    "$xvfb_pid" "$peer"
 fi

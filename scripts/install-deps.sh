@@ -8,13 +8,14 @@ running=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl1.2-compat
   libcairo2-dev libgif-dev fonts-dejavu-core
+  mesa-utils
 )
 # The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
-# checkers, the benchmark's instruction counter and the fuzzer's compiler.
+# checkers, the benchmark's instruction counter and peer, and the fuzzer's compiler.
 testing=(
   libgtest-dev
   xvfb xdotool
-  valgrind
+  valgrind xscreensaver-data
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils
   rpm rpmlint cpio

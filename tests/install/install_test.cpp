@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +71,41 @@ TEST_F(InstalledTest, LauncherPlaysTheSceneFromAnyFolderAndEndsOnEscape) {
                         EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "")
                             << "no host gave a window";
                     });
+}
+
+// No test machine has a GPU, so a stand-in glxinfo names the rasteriser the launcher asks about.
+TEST_F(InstalledTest, LauncherAsksSdl12CompatForTheNearestPixelOnlyOnSoftwareOpenGl) {
+    struct Case {
+        SdlRuntime runtime;
+        const char* renderer;
+        const char* given; // SDL12COMPAT_SCALE_METHOD as the launcher is started
+        const char* scaleMethod;
+    };
+    const Case cases[] = {
+        {SdlRuntime::compat, "llvmpipe (LLVM 15.0.6, 256 bits)", "", "nearest"},
+        {SdlRuntime::compat, "softpipe", "", "nearest"},
+        {SdlRuntime::compat, "llvmpipe (LLVM 15.0.6, 256 bits)", "linear", "linear"},
+        {SdlRuntime::compat, "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "", ""},
+        {SdlRuntime::compat, "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", "", ""},
+        {SdlRuntime::classic, "llvmpipe (LLVM 15.0.6, 256 bits)", "", ""},
+    };
+    ScratchFolder bin("bin");
+    const std::string glxinfo = bin.path() + "/glxinfo";
+    for (const Case& c : cases) {
+        std::ofstream(glxinfo) << "#!/bin/sh\necho 'OpenGL renderer string: " << c.renderer
+                               << "'\n";
+        std::filesystem::permissions(glxinfo, std::filesystem::perms::owner_all);
+        ChildProcess launcher(tree.launcher(), {},
+                              {"PATH=" + bin.path() + ":" + std::getenv("PATH"),
+                               "SDL_VIDEODRIVER=dummy", launcherChoosing(c.runtime),
+                               std::string("SDL12COMPAT_SCALE_METHOD=") + c.given});
+        const pid_t program = findProcess(tree.program(), 3000);
+        ASSERT_GT(program, 0) << launcher.errorOutput();
+        EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SCALE_METHOD"), c.scaleMethod)
+            << runtimeName(c.runtime) << " on " << c.renderer << ", given \"" << c.given << '"';
+        launcher.signal(SIGTERM);
+        ASSERT_TRUE(launcher.waitFor(3000, nullptr)) << launcher.errorOutput();
+    }
 }
 
 TEST_F(InstalledTest, LauncherFindsItsTreeThroughALinkAndSaysWhenThePicturesAreGone) {
