@@ -58,6 +58,31 @@ bool readTotal(const std::string& file, double* instructions) {
     return false;
 }
 
+// Instructions in `function` (and what it calls) in a `count SUBJECT FRAMES` run of each side,
+// divided by `per`. One run at a time: on a real display a second full-screen program waits
+// for the first.
+Comparison countedIn(const std::string& function, int frames, int per) {
+    const std::string stem = "/tmp/bench-callgrind-" + std::to_string(getpid()) + "-";
+    double totals[2] = {};
+    bool read = true;
+    for (int side = 0; side < 2; ++side) {
+        const std::string subject = side == 0 ? "scene" : "floor";
+        const std::string file = stem + subject;
+        std::string ignored;
+        runCommand("timeout " + std::to_string(callgrindSeconds) +
+                       " valgrind --tool=callgrind --collect-atstart=no --toggle-collect='" +
+                       function + "*' --callgrind-out-file=" + file + " " +
+                       shellQuoted(selfPath()) + " count " + subject + " " +
+                       std::to_string(frames) + " >/dev/null 2>&1",
+                   &ignored);
+        read = readTotal(file, &totals[side]) && read;
+        std::remove(file.c_str());
+    }
+    if (!read)
+        return failed("callgrind did not finish in " + std::to_string(callgrindSeconds) + " s");
+    return compared({totals[0] / per}, {totals[1] / per});
+}
+
 } // namespace
 
 int runFrameCostChild(int rounds, int framesPerRound) {
@@ -134,28 +159,11 @@ StartUp measureStartUp(int processes) {
     return {compared(ms[0], ms[1]), compared(mib[0], mib[1])};
 }
 
-Comparison measureInstructions(int frames) {
+Instructions measureInstructions(int frames) {
     std::string ignored;
     if (!runCommand("valgrind --version >/dev/null 2>&1", &ignored))
-        return failed("valgrind not found");
-    const std::string stem = "/tmp/bench-callgrind-" + std::to_string(getpid()) + "-";
-    auto counted = [&](const char* subject) {
-        return "timeout " + std::to_string(callgrindSeconds) +
-               " valgrind --tool=callgrind --collect-atstart=no --toggle-collect='countedFrames*'" +
-               " --callgrind-out-file=" + stem + subject + " " + shellQuoted(selfPath()) +
-               " count " + subject + " " + std::to_string(frames) + " >/dev/null 2>&1";
-    };
-    // One at a time: on a real display a second full-screen program waits for the first.
-    runCommand(counted("scene"), &ignored);
-    runCommand(counted("floor"), &ignored);
-    double scene = 0.0;
-    double floor = 0.0;
-    const bool read = readTotal(stem + "scene", &scene) && readTotal(stem + "floor", &floor);
-    std::remove((stem + "scene").c_str());
-    std::remove((stem + "floor").c_str());
-    if (!read)
-        return failed("callgrind did not finish in " + std::to_string(callgrindSeconds) + " s");
-    return compared({scene / frames}, {floor / frames});
+        return {failed("valgrind not found"), failed("valgrind not found")};
+    return {countedIn("countedStartUp", 0, 1), countedIn("countedFrames", frames, frames)};
 }
 
 int runStartUpChild(const std::string& subject) {
@@ -168,7 +176,7 @@ int runStartUpChild(const std::string& subject) {
 }
 
 int runCountedChild(const std::string& subject, int frames) {
-    if (!setUp(subject))
+    if (!countedStartUp(setUp, subject))
         return 1;
     void (*frame)() = subject == "scene" ? sceneFrame : floorFrame;
     for (int i = 0; i < countedWarmUpFrames; ++i)

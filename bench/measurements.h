@@ -23,8 +23,12 @@ struct StartUp {
 // `processes` fresh runs of each subject, alternating.
 StartUp measureStartUp(int processes);
 
-// Instructions a frame over `frames` frames after a warm-up, counted by callgrind.
-Comparison measureInstructions(int frames);
+struct Instructions {
+    Comparison startUp;
+    Comparison perFrame;
+};
+// Counted by callgrind: the start-up, and a frame over `frames` frames after a warm-up.
+Instructions measureInstructions(int frames);
 
 // What the child runs of this program do, each in a fresh process, by their arguments; an exit
 // status.

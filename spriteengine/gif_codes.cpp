@@ -36,15 +36,17 @@ class CodeReader {
             if (curbit + bits > lastbit)
                 return -1;
         }
-        int code = 0;
-        for (int i = 0; i < bits; ++i, ++curbit)
-            code |= (window[curbit / 8] >> (curbit % 8) & 1) << i;
+        // A code of up to 12 bits, at any bit of its first byte, lies within three bytes.
+        const unsigned char* at = window + curbit / 8;
+        const int three = at[0] | at[1] << 8 | at[2] << 16;
+        const int code = three >> curbit % 8 & ((1 << bits) - 1);
+        curbit += bits;
         return code;
     }
 
   private:
     const unsigned char* next;
-    unsigned char window[2 + 255] = {};
+    unsigned char window[2 + 255 + 2] = {}; // the last code's third byte may lie past the end
     int curbit = 0;
     int lastbit = 0;
     int lastByte = 2;

@@ -1,10 +1,10 @@
-// The pixels of a GIF's first image, decoded in full by giflib.
+// giflib reading a GIF held in memory: the reader the tests and the fuzzer hold the loader's
+// pixels against.
 #pragma once
 
 #include <gif_lib.h>
 
 #include <cstddef>
-#include <string>
 
 // Bytes in memory, read by giflib as it would read a file; `at` moves on as it reads.
 struct GifMemory {
@@ -16,6 +16,3 @@ struct GifMemory {
 // giflib reading `memory`, which must outlive it; null, with giflib's error in `error`, when it
 // is not a GIF.
 GifFileType* openGifInMemory(GifMemory& memory, int* error);
-
-// Returns why giflib cannot decode them, or an empty string.
-std::string decodeFirstImage(const unsigned char* bytes, std::size_t size);

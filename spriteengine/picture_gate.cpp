@@ -5,7 +5,6 @@
 
 #include "gif_blocks.h"
 #include "gif_codes.h"
-#include "gif_pixels.h"
 
 #include <string>
 
@@ -79,16 +78,6 @@ SDL_RWops* CPictureGate::open(const char* file, int bytesPerPixel) {
         static_cast<std::size_t>(bytesPerPixel) * static_cast<std::size_t>(c.width) * c.height;
     if (!budget.take(surface))
         return refuse(budget.refusal());
-    if (!c.decoded) {
-        // The decoding waits until now, so that a picture too large to keep costs no decoding.
-        c.decoded = true;
-        c.refusal = decodeFirstImage(c.bytes.data(), c.bytes.size());
-        if (!c.refusal.empty()) {
-            budget.giveBack(surface + c.bytes.size());
-            c.bytes = {};
-            return refuse(c.refusal);
-        }
-    }
     return SDL_RWFromConstMem(c.bytes.data(), static_cast<int>(c.bytes.size()));
 }
 

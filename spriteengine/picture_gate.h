@@ -11,9 +11,9 @@
 
 // Hands the loader the very bytes it read from a file, and only when every block is well
 // formed, the first image (the one the loader decodes) has a size the loader can make a surface
-// of, its compressed pixels are ones the loader reads as the format means them, and giflib
-// decodes them in full. A file is read once for as long as it stays the same file. The kept
-// bytes and every surface handed out are charged to a budget.
+// of, and its compressed pixels are ones the loader reads as the format means them. A file is
+// read once for as long as it stays the same file, and nothing decodes it but the loader. The
+// kept bytes and every surface handed out are charged to a budget.
 class CPictureGate {
   public:
     explicit CPictureGate(std::size_t budgetBytes = pictureBudgetMiB << 20) : budget(budgetBytes) {}
@@ -31,7 +31,6 @@ class CPictureGate {
         std::vector<unsigned char> bytes;
         int width = 0;
         int height = 0;
-        bool decoded = false; // by giflib; postponed until a surface of it fits the budget
     };
 
     Checked& checked(const char* file);
