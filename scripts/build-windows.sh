@@ -11,7 +11,9 @@ deps=$out/deps
 jobs=$(nproc)
 host=x86_64-w64-mingw32
 
-needed=(g++-mingw-w64-x86-64-win32 nsis wine wine64 dpkg-dev cmake make pkg-config)
+# The Linux build paints the pictures.
+scripts/install-deps.sh
+needed=(g++-mingw-w64-x86-64-win32 nsis wine wine64 dpkg-dev)
 missing=()
 for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -83,14 +85,14 @@ if [[ ! -f $deps/lib/libSDL.a || ! -f $deps/lib/libgif.a ]]; then
   build_giflib
 fi
 
-# The pictures come from the painter built for this machine.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs" --target pictures
+# The pictures come from the painter built for this machine, in the Linux build folder.
+[[ -f build/CMakeCache.txt ]] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs" --target pictures >/dev/null
 
 cmake -S . -B "$out/scr" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DBASILRAIN_WINDOWS_DEPS="$deps" -DBASILRAIN_PICTURES_DIR="$root/build" >/dev/null
-cmake --build "$out/scr" -j"$jobs"
+cmake --build "$out/scr" -j"$jobs" >/dev/null
 (cd "$out/scr" && cpack -G "ZIP;NSIS" -B "$out" >/dev/null)
 rm -rf "$out/_CPack_Packages"
 ls "$out"/basilrain-*-win64.zip "$out"/basilrain-*-win64-setup.exe
