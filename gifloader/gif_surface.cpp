@@ -1,33 +1,10 @@
 #include "gif_surface.h"
 
-#include <gif_lib.h>
-
 namespace {
 
 int readSource(GifFileType* gif, GifByteType* into, int wanted) {
     const int got = SDL_RWread(static_cast<SDL_RWops*>(gif->UserData), into, 1, wanted);
     return got > 0 ? got : 0;
-}
-
-// Skips extensions up to the first image, keeping the transparent index of a graphic control.
-bool toFirstImage(GifFileType* gif, int* transparent) {
-    GifRecordType record = UNDEFINED_RECORD_TYPE;
-    while (DGifGetRecordType(gif, &record) == GIF_OK) {
-        if (record == IMAGE_DESC_RECORD_TYPE)
-            return DGifGetImageDesc(gif) == GIF_OK;
-        int label = 0;
-        GifByteType* block = nullptr;
-        if (record != EXTENSION_RECORD_TYPE || DGifGetExtension(gif, &label, &block) != GIF_OK)
-            return false;
-        GraphicsControlBlock control;
-        if (label == GRAPHICS_EXT_FUNC_CODE && block &&
-            DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
-            *transparent = control.TransparentColor;
-        while (block)
-            if (DGifGetExtensionNext(gif, &block) != GIF_OK)
-                return false;
-    }
-    return false;
 }
 
 void setPalette(SDL_Surface* surface, const ColorMapObject* map) {
@@ -57,7 +34,7 @@ bool readRows(GifFileType* gif, SDL_Surface* surface) {
 
 SDL_Surface* decode(GifFileType* gif) {
     int transparent = NO_TRANSPARENT_COLOR;
-    if (!toFirstImage(gif, &transparent)) {
+    if (!toFirstGifImage(gif, &transparent)) {
         SDL_SetError("a GIF without an image giflib can read");
         return nullptr;
     }
@@ -77,6 +54,26 @@ SDL_Surface* decode(GifFileType* gif) {
 }
 
 } // namespace
+
+bool toFirstGifImage(GifFileType* gif, int* transparent) {
+    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    while (DGifGetRecordType(gif, &record) == GIF_OK) {
+        if (record == IMAGE_DESC_RECORD_TYPE)
+            return DGifGetImageDesc(gif) == GIF_OK;
+        int label = 0;
+        GifByteType* block = nullptr;
+        if (record != EXTENSION_RECORD_TYPE || DGifGetExtension(gif, &label, &block) != GIF_OK)
+            return false;
+        GraphicsControlBlock control;
+        if (label == GRAPHICS_EXT_FUNC_CODE && block &&
+            DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+            *transparent = control.TransparentColor;
+        while (block)
+            if (DGifGetExtensionNext(gif, &block) != GIF_OK)
+                return false;
+    }
+    return false;
+}
 
 SDL_Surface* loadGifSurface(SDL_RWops* source, int freeSource) {
     SDL_Surface* surface = nullptr;
