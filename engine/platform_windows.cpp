@@ -33,7 +33,8 @@ bool enterPicturesFolder() {
     path.push_back(L'\0');
     if (length > 0 && _wchdir(path.data()) == 0)
         return true;
-    std::fprintf(stderr, "basilrain: cannot enter the folder of the program to find its pictures\n");
+    std::fprintf(stderr,
+                 "basilrain: cannot enter the folder of the program to find its pictures\n");
     return false;
 }
 

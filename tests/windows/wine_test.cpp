@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,8 +26,7 @@ namespace {
 
 const fs::path driveC = fs::path(WINE_PREFIX) / "drive_c";
 const fs::path systemFolder = driveC / "windows" / "system32";
-const char* const screensaverSetting =
-    "reg query \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE";
+const char* const screensaverSetting = "reg query \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE";
 
 class WineTest : public testing::Test {
   protected:
@@ -38,7 +38,7 @@ class WineTest : public testing::Test {
         // No Gecko or Mono to install, and no menu entries written into the host's home.
         setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
         setenv("WINEDEBUG", "-all", 1);
-        setenv("DISPLAY", x.displayVariable().substr(8).c_str(), 1);
+        setenv("DISPLAY", x.displayVariable().substr(std::strlen("DISPLAY=")).c_str(), 1);
     }
     void TearDown() override { EXPECT_EQ(std::system("wineserver -k; wineserver -w"), 0); }
 
@@ -65,6 +65,16 @@ class WineTest : public testing::Test {
         return "";
     }
 
+    // The ZIP unpacked afresh into `folder` of drive C:.
+    static fs::path unpacked(const std::string& folder) {
+        const fs::path path = driveC / fs::u8path(folder);
+        fs::remove_all(path);
+        fs::create_directories(path);
+        EXPECT_EQ(
+            std::system(("cd '" + path.string() + "' && cmake -E tar xf " WINDOWS_ZIP).c_str()), 0);
+        return path;
+    }
+
     static std::set<fs::path> filesIn(const fs::path& folder) {
         std::set<fs::path> files;
         for (const auto& entry : fs::directory_iterator(folder))
@@ -78,15 +88,16 @@ class WineTest : public testing::Test {
 double skyShown(const XServer::Screenshot& shot, const ReferencePicture& backdrop) {
     if (shot.width != 800 || shot.height != 600)
         return 0.0;
-    int same = 0, looked = 0;
+    int same = 0;
     for (int y = 0; y < 180; ++y)
-        for (int px = 0; px < 800; ++px, ++looked) {
-            const unsigned a = shot.at(px, y), b = backdrop.rgbAt(px, y);
-            same += std::abs(int(a >> 16) - int(b >> 16)) < 8 &&
-                    std::abs(int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF)) < 8 &&
-                    std::abs(int(a & 0xFF) - int(b & 0xFF)) < 8;
+        for (int px = 0; px < 800; ++px) {
+            bool close = true;
+            for (int shift : {0, 8, 16})
+                close &= std::abs(int(shot.at(px, y) >> shift & 0xFF) -
+                                  int(backdrop.rgbAt(px, y) >> shift & 0xFF)) < 8;
+            same += close;
         }
-    return double(same) / looked;
+    return same / (180.0 * 800);
 }
 
 struct SceneRun {
@@ -97,18 +108,23 @@ struct SceneRun {
     std::vector<std::string> named;  // the pictures it must name on stderr
 };
 
+const std::vector<std::string> escape = {"search",      "--onlyvisible", "--name", ".*",
+                                         "windowfocus", "--sync",        "key",    "Escape"};
+
 const SceneRun runs[] = {
-    {"EscapeEndsIt", "Basil Rain \xE2\x98\x82 Regen", [](const fs::path&) {},
-     {"search", "--onlyvisible", "--name", ".*", "windowfocus", "--sync", "key", "Escape"},
+    {"EscapeEndsIt", "Basil Rain \xE2\x98\x82 Regen", [](const fs::path&) {}, escape, {}},
+    {"MotionAfterTheOpeningEndsIt",
+     "Moving the mouse",
+     [](const fs::path&) {},
+     {"mousemove_relative", "--", "10", "10"},
      {}},
-    {"MotionAfterTheOpeningEndsIt", "Moving the mouse", [](const fs::path&) {},
-     {"mousemove_relative", "--", "10", "10"}, {}},
-    {"DamagedAndMissingPicturesAreLeftOut", "Faulty pictures",
+    {"DamagedAndMissingPicturesAreLeftOut",
+     "Faulty pictures",
      [](const fs::path& folder) {
          fs::remove(folder / "egg.gif");
          fs::resize_file(folder / "om.gif", 200);
      },
-     {"search", "--onlyvisible", "--name", ".*", "windowfocus", "--sync", "key", "Escape"},
+     escape,
      {"egg.gif (No such file", "om.gif (a GIF"}},
 };
 
@@ -120,10 +136,7 @@ class WineSceneTest : public WineTest, public testing::WithParamInterface<SceneR
 
 TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     const SceneRun& run = GetParam();
-    const fs::path folder = driveC / fs::u8path(run.folder);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    ASSERT_EQ(std::system(("cd '" + folder.string() + "' && cmake -E tar xf " WINDOWS_ZIP).c_str()), 0);
+    const fs::path folder = unpacked(run.folder);
     run.spoil(folder);
     const std::string shortFolder = shortName("C:", std::string(run.folder).substr(0, 8));
     const std::string program = shortName(shortFolder, "basilrain.scr");
@@ -137,7 +150,8 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
         sleepMs(200);
         shot = x.screenshot();
     }
-    EXPECT_GE(skyShown(shot, backdrop), 0.99) << "no backdrop on the screen; " << saver.errorOutput();
+    EXPECT_GE(skyShown(shot, backdrop), 0.99)
+        << "no backdrop on the screen; " << saver.errorOutput();
     sleepMs(3500); // past the opening, about 2.3 seconds
     fs::create_directories("wine-shots");
     x.screenshot().savePpm("wine-shots/" + std::string(run.name) + ".ppm");
@@ -161,9 +175,7 @@ class WineRequestTest : public WineTest,
                         public testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(WineRequestTest, EndsWithinASecondWithoutAWindow) {
-    const fs::path folder = driveC / "requests";
-    fs::create_directories(folder);
-    ASSERT_EQ(std::system(("cd '" + folder.string() + "' && cmake -E tar xf " WINDOWS_ZIP).c_str()), 0);
+    const fs::path folder = unpacked("requests");
     std::vector<std::string> args = GetParam();
     args.insert(args.begin(), "C:\\requests\\basilrain.scr");
     const XServer::Screenshot empty = x.screenshot();
@@ -196,7 +208,8 @@ TEST_F(WineTest, InstallerPlacesTheFilesAndTheSettingAndItsUninstallerTakesThemA
     setup.read(header, sizeof header);
     const unsigned pe = *reinterpret_cast<unsigned*>(header + 0x3C);
     ASSERT_LT(pe, sizeof header - 6);
-    EXPECT_EQ(*reinterpret_cast<unsigned short*>(header + pe + 4), 0x8664) << "not a 64-bit program";
+    EXPECT_EQ(*reinterpret_cast<unsigned short*>(header + pe + 4), 0x8664)
+        << "not a 64-bit program";
 
     const fs::path installed = driveC / "Program Files" / "basilrain";
     ASSERT_EQ(std::system("wine " WINDOWS_SETUP " /S"), 0);
@@ -211,8 +224,7 @@ TEST_F(WineTest, InstallerPlacesTheFilesAndTheSettingAndItsUninstallerTakesThemA
     for (int waited = 0; fs::exists(installed) && waited < 20000; waited += 200)
         sleepMs(200);
     for (const auto& entry : fs::recursive_directory_iterator(driveC))
-        EXPECT_EQ(entry.path().filename().string().find("asil"), std::string::npos)
-            << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find("asil"), std::string::npos) << entry.path();
     // The server writes the registry out as it ends.
     ASSERT_EQ(std::system("wineserver -k; wineserver -w"), 0);
     for (const char* hive : {"user.reg", "system.reg"}) {
