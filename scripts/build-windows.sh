@@ -49,8 +49,9 @@ fetch_sources() {
   echo "deb-src $mirror $suite main" > "$apt/sources.list.d/debian-src.list"
   local private=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources.list.d"
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root)
-  apt-get "${private[@]}" update -qq
-  (cd "$deps/src" && apt-get "${private[@]}" source -qq libsdl1.2 giflib)
+  { apt-get "${private[@]}" update -qq &&
+    (cd "$deps/src" && apt-get "${private[@]}" source -qq libsdl1.2 giflib); } >"$deps/fetch.log" 2>&1 ||
+    { tail -n 30 "$deps/fetch.log" >&2; exit 1; }
 }
 
 build_sdl() {
