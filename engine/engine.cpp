@@ -2,13 +2,12 @@
 #include "scene.h"
 
 #include "cast.h"
+#include "platform.h"
 #include "timeline.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 bool done;
 SDL_Surface* screen;
@@ -41,10 +40,6 @@ float advanced(float clock, float rate) {
                               static_cast<double>(unitsPerSecond) / static_cast<double>(rate));
 }
 
-// A frame loop that has not come round for this long in a host's window is stuck on a window
-// that has gone (SDL2 can deadlock in its own X error handler); nothing will come of waiting.
-constexpr unsigned stallLimitSeconds = 5;
-
 bool isSet(const char* variable) {
     const char* value = SDL_getenv(variable);
     return value && value[0] != '\0';
@@ -67,24 +62,6 @@ bool fellBackToNothing(const char* driver) {
     return false;
 }
 
-extern "C" void endAtOnce(int) {
-    _exit(0);
-}
-
-extern "C" void endStalled(int) {
-    static const char message[] = "basilrain: drawing into the host's window hangs; ending\n";
-    const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
-    (void)ignored;
-    _exit(1);
-}
-
-void onSignal(int sig, void (*handler)(int)) {
-    struct sigaction action = {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(sig, &action, nullptr);
-}
-
 } // namespace
 
 bool isPreviewOrConfigRequest(int argc, char* argv[]) {
@@ -99,21 +76,11 @@ bool hostWindowGiven() {
     return isSet("SDL_WINDOWID");
 }
 
-void endPromptlyUnderHost() {
-    // SDL installs its own handlers only where it finds the default one, so these stay.
-    onSignal(SIGTERM, endAtOnce);
-    onSignal(SIGINT, endAtOnce);
-    onSignal(SIGALRM, endStalled);
-}
-
 bool openScreen() {
     // Left to itself SDL would try every driver it has, and the last resorts write escape codes
     // to the terminal or draw into memory.
-    if (!isSet("SDL_VIDEODRIVER") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr, "basilrain: no display to draw on: neither DISPLAY nor "
-                             "WAYLAND_DISPLAY is set\n");
+    if (!isSet("SDL_VIDEODRIVER") && !displayExpected())
         return false;
-    }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "basilrain: cannot start the video system: %s\n", SDL_GetError());
         return false;
@@ -178,6 +145,8 @@ void runFrame() {
 extern "C" int SDL_main(int argc, char* argv[]) {
     if (isPreviewOrConfigRequest(argc, argv))
         std::exit(0);
+    if (!enterPicturesFolder())
+        return 1;
     const bool hosted = hostWindowGiven();
     if (hosted)
         endPromptlyUnderHost();
@@ -189,7 +158,7 @@ extern "C" int SDL_main(int argc, char* argv[]) {
 
     while (!done) {
         if (hosted)
-            alarm(stallLimitSeconds);
+            putOffStallEnd();
         runFrame();
     }
     return 0;

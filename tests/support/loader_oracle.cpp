@@ -1,6 +1,7 @@
 #include "loader_oracle.h"
 
 #include "gif_pixels.h"
+#include "gif_surface.h"
 
 #include <gif_lib.h>
 
@@ -8,22 +9,6 @@
 #include <vector>
 
 namespace {
-
-bool toFirstImage(GifFileType* gif) {
-    GifRecordType record = UNDEFINED_RECORD_TYPE;
-    while (DGifGetRecordType(gif, &record) == GIF_OK) {
-        if (record == IMAGE_DESC_RECORD_TYPE)
-            return DGifGetImageDesc(gif) == GIF_OK;
-        int label = 0;
-        GifByteType* block = nullptr;
-        if (record != EXTENSION_RECORD_TYPE || DGifGetExtension(gif, &label, &block) != GIF_OK)
-            return false;
-        while (block)
-            if (DGifGetExtensionNext(gif, &block) != GIF_OK)
-                return false;
-    }
-    return false;
-}
 
 // Rows in the order the data holds them.
 std::vector<int> rowOrder(int height, bool interlaced) {
@@ -68,7 +53,8 @@ std::string loaderDisagreement(const unsigned char* bytes, std::size_t size, SDL
     if (!gif)
         return "giflib cannot open it";
     std::string differs = "giflib finds no first image";
-    if (toFirstImage(gif)) {
+    int transparent = NO_TRANSPARENT_COLOR;
+    if (toFirstGifImage(gif, &transparent)) {
         SDL_LockSurface(loaded);
         differs = compare(gif, loaded);
         SDL_UnlockSurface(loaded);

@@ -1,6 +1,6 @@
 #include "picture_file.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,17 +28,9 @@ std::string readAll(int fd, std::size_t limit, const std::string& tooLarge,
 
 } // namespace
 
-FileIdentity identify(const char* path) {
-    struct stat st {};
-    if (stat(path, &st) != 0)
-        return {};
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-}
-
 std::string readPictureFile(const char* path, std::size_t limit, const std::string& tooLarge,
                             std::vector<unsigned char>& bytes) {
-    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = openPictureFile(path);
     if (fd < 0)
         return std::strerror(errno);
     std::string refusal;

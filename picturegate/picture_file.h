@@ -24,6 +24,10 @@ struct FileIdentity {
 // All zero when `path` cannot be examined.
 FileIdentity identify(const char* path);
 
+// A descriptor reading `path` as bytes, or -1 with errno set. This and `identify` are the
+// system's own: picture_file_posix.cpp or picture_file_windows.cpp.
+int openPictureFile(const char* path);
+
 // Reads `path` into `bytes` when it is a regular file of at most `limit` bytes. Returns why it
 // cannot, `tooLarge` for a larger file, or an empty string.
 std::string readPictureFile(const char* path, std::size_t limit, const std::string& tooLarge,

@@ -1,0 +1,13 @@
+// What the program does differently on each system: CMake builds platform_posix.cpp or
+// platform_windows.cpp into the scene.
+#pragma once
+
+// Makes the folder the pictures are read from the working directory; false, having said why,
+// when it cannot.
+bool enterPicturesFolder();
+
+// False, having said why, when there is plainly no display for SDL to open.
+bool displayExpected();
+
+// Called every frame in a host's window: a frame loop that stops coming round ends the process.
+void putOffStallEnd();

@@ -1,0 +1,62 @@
+// The program's system parts on Linux and other POSIX systems.
+#include "platform.h"
+#include "scene.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// A frame loop that has not come round for this long in a host's window is stuck on a window
+// that has gone (SDL2 can deadlock in its own X error handler); nothing will come of waiting.
+constexpr unsigned stallLimitSeconds = 5;
+
+extern "C" void endAtOnce(int) {
+    _exit(0);
+}
+
+extern "C" void endStalled(int) {
+    static const char message[] = "basilrain: drawing into the host's window hangs; ending\n";
+    const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)ignored;
+    _exit(1);
+}
+
+void onSignal(int sig, void (*handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+}
+
+bool isSet(const char* variable) {
+    const char* value = SDL_getenv(variable);
+    return value && value[0] != '\0';
+}
+
+} // namespace
+
+// The launcher, or whoever starts the program, picks the folder.
+bool enterPicturesFolder() {
+    return true;
+}
+
+bool displayExpected() {
+    if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"))
+        return true;
+    std::fprintf(stderr,
+                 "basilrain: no display to draw on: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+    return false;
+}
+
+void endPromptlyUnderHost() {
+    // SDL installs its own handlers only where it finds the default one, so these stay.
+    onSignal(SIGTERM, endAtOnce);
+    onSignal(SIGINT, endAtOnce);
+    onSignal(SIGALRM, endStalled);
+}
+
+void putOffStallEnd() {
+    alarm(stallLimitSeconds);
+}

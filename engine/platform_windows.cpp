@@ -1,0 +1,53 @@
+// The program's system parts on Windows.
+#include "platform.h"
+#include "scene.h"
+
+#include <windows.h>
+
+#include <direct.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+extern "C" void endAtOnce(int) {
+    std::_Exit(0);
+}
+
+} // namespace
+
+// Windows starts a screen saver from its system folder, under the file's short name; the
+// pictures lie beside the .scr. The wide path keeps a folder name the ANSI code page cannot spell.
+bool enterPicturesFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+           path.size())
+        path.resize(path.size() * 2);
+    while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/')
+        --length;
+    path.resize(length);
+    path.push_back(L'\0');
+    if (length > 0 && _wchdir(path.data()) == 0)
+        return true;
+    std::fprintf(stderr,
+                 "basilrain: cannot enter the folder of the program to find its pictures\n");
+    return false;
+}
+
+// The desktop is always there to draw on.
+bool displayExpected() {
+    return true;
+}
+
+void endPromptlyUnderHost() {
+    std::signal(SIGTERM, endAtOnce);
+    std::signal(SIGINT, endAtOnce);
+}
+
+// No host hands a Windows screen saver a window of its own to draw into: the preview request
+// ends the program at once, so there is no host window to hang on.
+void putOffStallEnd() {}
