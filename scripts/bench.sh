@@ -15,6 +15,8 @@ case "$mode" in
 esac
 
 scripts/install-deps.sh --test
+# The peer the pace is read against: xscreensaver's falling flakes.
+peer=/usr/libexec/xscreensaver/fuzzyflakes
 # A folder of its own (BENCH_BUILD_DIR, build-release by default), so that a Release build never
 # fights over the one the tests use.
 build=${BENCH_BUILD_DIR:-build-release}

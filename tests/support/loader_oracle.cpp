@@ -1,6 +1,6 @@
 #include "loader_oracle.h"
 
-#include "gif_pixels.h"
+#include "gif_memory.h"
 #include "gif_surface.h"
 
 #include <gif_lib.h>

@@ -1,4 +1,4 @@
-#include "gif_pixels.h"
+#include "gif_memory.h"
 
 #include <algorithm>
 #include <cstring>
