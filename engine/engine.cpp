@@ -40,11 +40,6 @@ float advanced(float clock, float rate) {
                               static_cast<double>(unitsPerSecond) / static_cast<double>(rate));
 }
 
-bool isSet(const char* variable) {
-    const char* value = SDL_getenv(variable);
-    return value && value[0] != '\0';
-}
-
 // Drivers SDL falls back to when it finds no display: text art that takes the terminal over,
 // or a screen in memory that nobody sees. They are used only when asked for by name.
 const char* const driversShowingNothing[] = {
@@ -63,6 +58,11 @@ bool fellBackToNothing(const char* driver) {
 }
 
 } // namespace
+
+bool isSet(const char* variable) {
+    const char* value = SDL_getenv(variable);
+    return value && value[0] != '\0';
+}
 
 bool isPreviewOrConfigRequest(int argc, char* argv[]) {
     if (argc <= 1 || argv[1] == nullptr || argv[1][0] == '\0')

@@ -30,11 +30,6 @@ void onSignal(int sig, void (*handler)(int)) {
     sigaction(sig, &action, nullptr);
 }
 
-bool isSet(const char* variable) {
-    const char* value = SDL_getenv(variable);
-    return value && value[0] != '\0';
-}
-
 } // namespace
 
 // The launcher, or whoever starts the program, picks the folder.

@@ -19,6 +19,9 @@ extern float cTimeR;     // scene units, never set back
 // The millisecond clock the frame rate is measured with; tests feed their own.
 extern Uint32 (*tickSource)();
 
+// True when the environment variable is set to something other than nothing.
+bool isSet(const char* variable);
+
 // True when the first argument asks for the screen-saver preview or configuration.
 bool isPreviewOrConfigRequest(int argc, char* argv[]);
 

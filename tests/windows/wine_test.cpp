@@ -3,6 +3,7 @@
 // ends with status 0 on Escape or late mouse motion, with a damaged and a missing picture too;
 // preview and settings requests end at once with no window; nothing is written anywhere; the
 // installer places the files and the setting, and its uninstaller takes both away.
+#include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
 #include "xserver.h"
@@ -10,14 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -44,14 +42,7 @@ class WineTest : public testing::Test {
 
     // What `wine command` prints, with Windows' line ends.
     static std::string wine(const std::string& command) {
-        std::string out;
-        if (FILE* pipe = popen(("wine " + command + " 2>/dev/null").c_str(), "r")) {
-            char chunk[4096];
-            for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-                out.append(chunk, n);
-            pclose(pipe);
-        }
-        return out;
+        return runCommand("wine " + command).output;
     }
 
     // The 8.3 name `dir /x` gives the entry of `folder` whose name begins with `start`.
@@ -70,16 +61,10 @@ class WineTest : public testing::Test {
         const fs::path path = driveC / fs::u8path(folder);
         fs::remove_all(path);
         fs::create_directories(path);
-        EXPECT_EQ(
-            std::system(("cd '" + path.string() + "' && cmake -E tar xf " WINDOWS_ZIP).c_str()), 0);
+        const CommandResult unzipped =
+            runCommand("cd " + shellQuoted(path.string()) + " && cmake -E tar xf " WINDOWS_ZIP);
+        EXPECT_EQ(unzipped.status, 0) << unzipped.output;
         return path;
-    }
-
-    static std::set<fs::path> filesIn(const fs::path& folder) {
-        std::set<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(folder))
-            files.insert(entry.path());
-        return files;
     }
 };
 
@@ -141,7 +126,7 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     const std::string shortFolder = shortName("C:", std::string(run.folder).substr(0, 8));
     const std::string program = shortName(shortFolder, "basilrain.scr");
     ASSERT_NE(program, "") << "no 8.3 name for " << run.folder;
-    const auto before = filesIn(folder), systemBefore = filesIn(systemFolder);
+    const auto before = filesUnder(folder), systemBefore = filesUnder(systemFolder);
 
     ChildProcess saver("/usr/bin/wine", {program, "/s"}, {}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
@@ -163,8 +148,8 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     for (const std::string& picture : run.named)
         EXPECT_NE(saver.errorOutput().find("cannot use " + picture), std::string::npos)
             << saver.errorOutput();
-    EXPECT_EQ(filesIn(folder), before) << "it wrote beside itself";
-    EXPECT_EQ(filesIn(systemFolder), systemBefore) << "it wrote into the working directory";
+    EXPECT_EQ(filesUnder(folder), before) << "it wrote beside itself";
+    EXPECT_EQ(filesUnder(systemFolder), systemBefore) << "it wrote into the working directory";
     fs::remove_all(folder);
 }
 
@@ -228,9 +213,9 @@ TEST_F(WineTest, InstallerPlacesTheFilesAndTheSettingAndItsUninstallerTakesThemA
     // The server writes the registry out as it ends.
     ASSERT_EQ(std::system("wineserver -k; wineserver -w"), 0);
     for (const char* hive : {"user.reg", "system.reg"}) {
-        std::ifstream in(fs::path(WINE_PREFIX) / hive);
-        const std::string text{std::istreambuf_iterator<char>(in), {}};
-        EXPECT_EQ(text.find("asilrain"), std::string::npos) << hive;
+        EXPECT_EQ(readFile(std::string(WINE_PREFIX) + "/" + hive).find("asilrain"),
+                  std::string::npos)
+            << hive;
     }
 }
 
