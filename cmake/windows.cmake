@@ -1,20 +1,20 @@
-# The Windows build: the scene linked statically into one basilrain.scr against SDL 1.2 and
-# giflib cross-built by scripts/build-windows.sh, with the pictures painted for the Linux build.
-set(BASILRAIN_WINDOWS_DEPS "" CACHE PATH "Where SDL 1.2 and giflib for Windows are installed")
+# The Windows build: the scene linked into basilrain.scr against sdl12-compat's SDL.dll (which
+# runs on SDL2.dll) and a static giflib, all cross-built by scripts/build-windows.sh, with the
+# pictures painted for the Linux build.
+set(BASILRAIN_WINDOWS_DEPS "" CACHE PATH "Where SDL, SDL2 and giflib for Windows are installed")
 set(BASILRAIN_PICTURES_DIR "" CACHE PATH "Where the painter left the six pictures")
-if(NOT EXISTS "${BASILRAIN_WINDOWS_DEPS}/lib/libSDL.a" OR
+if(NOT EXISTS "${BASILRAIN_WINDOWS_DEPS}/bin/SDL.dll" OR
    NOT EXISTS "${BASILRAIN_PICTURES_DIR}/001.gif")
   message(FATAL_ERROR "Build for Windows with scripts/build-windows.sh: it makes the libraries "
     "BASILRAIN_WINDOWS_DEPS and the pictures BASILRAIN_PICTURES_DIR name")
 endif()
 
 # The names the Linux build gets from pkg-config, so that the shared folders build unchanged.
-# SDL's own sdl-config leaves out the system libraries a static SDL needs. SDLmain holds WinMain,
-# which calls the program's SDL_main.
+# SDLmain holds WinMain, which calls the program's SDL_main.
 add_library(PkgConfig::SDL INTERFACE IMPORTED)
 target_include_directories(PkgConfig::SDL INTERFACE ${BASILRAIN_WINDOWS_DEPS}/include/SDL)
 target_link_libraries(PkgConfig::SDL INTERFACE mingw32 ${BASILRAIN_WINDOWS_DEPS}/lib/libSDLmain.a
-  ${BASILRAIN_WINDOWS_DEPS}/lib/libSDL.a user32 gdi32 winmm dxguid)
+  ${BASILRAIN_WINDOWS_DEPS}/lib/libSDL.dll.a)
 add_library(PkgConfig::GIF INTERFACE IMPORTED)
 target_include_directories(PkgConfig::GIF INTERFACE ${BASILRAIN_WINDOWS_DEPS}/include)
 target_link_libraries(PkgConfig::GIF INTERFACE ${BASILRAIN_WINDOWS_DEPS}/lib/libgif.a)

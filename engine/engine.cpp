@@ -147,6 +147,7 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         std::exit(0);
     if (!enterPicturesFolder())
         return 1;
+    setVideoDefaults();
     const bool hosted = hostWindowGiven();
     if (hosted)
         endPromptlyUnderHost();

@@ -6,6 +6,10 @@
 // when it cannot.
 bool enterPicturesFolder();
 
+// Asks the video system for what the program wants of it by default, before SDL starts; what
+// the user has set in the environment stays.
+void setVideoDefaults();
+
 // False, having said why, when there is plainly no display for SDL to open.
 bool displayExpected();
 

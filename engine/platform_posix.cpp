@@ -37,6 +37,9 @@ bool enterPicturesFolder() {
     return true;
 }
 
+// The launcher sets them, knowing the display.
+void setVideoDefaults() {}
+
 bool displayExpected() {
     if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"))
         return true;

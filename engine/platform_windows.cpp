@@ -17,6 +17,11 @@ extern "C" void endAtOnce(int) {
     std::_Exit(0);
 }
 
+void setUnlessSet(const char* variable, const char* value) {
+    if (!isSet(variable))
+        _putenv_s(variable, value);
+}
+
 } // namespace
 
 // Windows starts a screen saver from its system folder, under the file's short name; the
@@ -36,6 +41,16 @@ bool enterPicturesFolder() {
     std::fprintf(stderr,
                  "basilrain: cannot enter the folder of the program to find its pictures\n");
     return false;
+}
+
+void setVideoDefaults() {
+    // One frame a vertical blank, not as many as a core can draw.
+    setUnlessSet("SDL12COMPAT_SYNC_TO_VBLANK", "1");
+    // Seen as DPI-unaware on a 150% desktop, the program would get a 1280x720 desktop, scale the
+    // scene to it, and Windows would stretch that again, blurred. Aware of every monitor's DPI
+    // it gets the panel's own pixels and the scene is scaled once. Set as SDL2's hint rather
+    // than in a manifest so that, like the pace, the user can still override it.
+    setUnlessSet("SDL_WINDOWS_DPI_AWARENESS", "permonitorv2");
 }
 
 // The desktop is always there to draw on.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows screen saver in build-windows/: installs the cross compiler, NSIS and Wine,
-# cross-builds SDL 1.2 and giflib from Debian's source packages once (a later run reuses them),
-# paints the pictures with the Linux painter in build/, then links one static basilrain.scr and
-# packages it as a ZIP and a 64-bit NSIS installer.
+# cross-builds SDL2 and giflib from Debian's source packages and sdl12-compat from third_party/
+# once (a later run reuses them), paints the pictures with the Linux painter in build/, then links
+# basilrain.scr against sdl12-compat's SDL.dll and packages it with SDL.dll and SDL2.dll as a ZIP
+# and a 64-bit NSIS installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -50,21 +51,40 @@ fetch_sources() {
   local private=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources.list.d"
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root)
   { apt-get "${private[@]}" update -qq &&
-    (cd "$deps/src" && apt-get "${private[@]}" source -qq libsdl1.2 giflib); } >"$deps/fetch.log" 2>&1 ||
+    (cd "$deps/src" && apt-get "${private[@]}" source -qq libsdl2 giflib); } >"$deps/fetch.log" 2>&1 ||
     { tail -n 30 "$deps/fetch.log" >&2; exit 1; }
 }
 
-build_sdl() {
+# Only what sdl12-compat draws with: video, render, events, timers, threads and loading DLLs.
+# Every subsystem and driver left out also spares configure its checks.
+build_sdl2() {
   local src
-  src=$(find "$deps/src" -maxdepth 1 -type d -name 'libsdl1.2-*' | head -n1)
-  mkdir -p "$deps/sdl-build"
-  # No stdio redirection: SDL's start-up code would write stdout.txt beside the program.
-  (cd "$deps/sdl-build" && "$src/configure" -q --host=$host --prefix="$deps" \
-    --enable-static --disable-shared --disable-audio --disable-joystick --disable-cdrom \
-    --disable-stdio-redirect --enable-video-windib --enable-directx --disable-video-opengl \
-    --disable-nasm --disable-assembly >/dev/null &&
-    make -s -j"$jobs" && make -s install) >"$deps/sdl-build.log" 2>&1 ||
-    { tail -n 30 "$deps/sdl-build.log" >&2; exit 1; }
+  src=$(find "$deps/src" -maxdepth 1 -type d -name 'libsdl2-*' | head -n1)
+  cross_build sdl2 "$src" -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+    -DSDL_CCACHE=OFF -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF \
+    -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_VULKAN=OFF \
+    -DSDL_OPENGLES=OFF -DSDL_XINPUT=OFF -DSDL_WASAPI=OFF -DSDL_DISKAUDIO=OFF \
+    -DSDL_DUMMYAUDIO=OFF -DSDL_OFFSCREEN=OFF
+  cp "$src/LICENSE.txt" "$deps/SDL2-LICENSE.txt"
+}
+
+# Without NO_STDIO_REDIRECT the start-up code in SDLmain writes stdout.txt and stderr.txt beside
+# the program, the system folder for a screen saver.
+build_sdl12_compat() {
+  tar xzf "$root"/third_party/sdl12-compat-release-*.tar.gz -C "$deps/src"
+  cross_build sdl12-compat "$(find "$deps/src" -maxdepth 1 -type d -name 'sdl12-compat-*')" \
+    -DSDL12TESTS=OFF -DCMAKE_C_FLAGS=-DNO_STDIO_REDIRECT -DSDL2_DIR="$deps/lib/cmake/SDL2"
+}
+
+# cross_build NAME SOURCE CMAKE-OPTIONS...: a stripped release build installed into deps/.
+cross_build() {
+  local name=$1 src=$2
+  shift 2
+  (cmake -S "$src" -B "$deps/$name-build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_INSTALL_PREFIX="$deps" \
+    "$@" && cmake --build "$deps/$name-build" -j"$jobs" &&
+    cmake --install "$deps/$name-build" --strip) >"$deps/$name-build.log" 2>&1 ||
+    { tail -n 30 "$deps/$name-build.log" >&2; exit 1; }
 }
 
 build_giflib() {
@@ -79,10 +99,11 @@ build_giflib() {
   cp "$src/gif_lib.h" "$deps/include/"
 }
 
-if [[ ! -f $deps/lib/libSDL.a || ! -f $deps/lib/libgif.a ]]; then
+if [[ ! -f $deps/bin/SDL2.dll || ! -f $deps/bin/SDL.dll || ! -f $deps/lib/libgif.a ]]; then
   rm -rf "$deps"
   fetch_sources
-  build_sdl
+  build_sdl2
+  build_sdl12_compat
   build_giflib
 fi
 

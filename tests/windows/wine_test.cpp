@@ -1,8 +1,10 @@
-// The Windows screen saver under Wine on a private Xvfb: started as Windows starts it, from the
-// system folder under its 8.3 name, out of a folder named outside ASCII, it draws the scene and
-// ends with status 0 on Escape or late mouse motion, with a damaged and a missing picture too;
-// preview and settings requests end at once with no window; nothing is written anywhere; the
-// installer places the files and the setting, and its uninstaller takes both away.
+// The Windows screen saver under Wine on a private 1920x1080 Xvfb: started as Windows starts it,
+// from the system folder under its 8.3 name, out of a folder named outside ASCII, it fills the
+// screen with the scene, shape kept, and ends with status 0 on Escape or late mouse motion, with
+// a damaged and a missing picture too; in a Wine virtual desktop it leaves the desktop's size
+// alone; preview and settings requests end at once with no window; nothing is written anywhere;
+// the ZIP and the installer hold the program and both SDL libraries, and the uninstaller takes
+// every file and the setting away.
 #include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
@@ -25,10 +27,23 @@ namespace {
 const fs::path driveC = fs::path(WINE_PREFIX) / "drive_c";
 const fs::path systemFolder = driveC / "windows" / "system32";
 const char* const screensaverSetting = "reg query \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE";
+const char* const packaged[] = {"basilrain.scr",
+                                "SDL.dll",
+                                "SDL2.dll",
+                                "001.gif",
+                                "basil.gif",
+                                "om.gif",
+                                "egg.gif",
+                                "kapka.gif",
+                                "kapka2.gif",
+                                "LICENSE",
+                                "README.txt",
+                                "SDL2-LICENSE.txt",
+                                "sdl12-compat-LICENSE.txt"};
 
 class WineTest : public testing::Test {
   protected:
-    XServer x;
+    XServer x{1920, 1080};
 
     void SetUp() override {
         ASSERT_TRUE(x.ready()) << "Xvfb did not start";
@@ -56,6 +71,17 @@ class WineTest : public testing::Test {
         return "";
     }
 
+    // The sizes of the windows shown on the X server.
+    static std::vector<std::string> windowSizes() {
+        std::istringstream listing(
+            runCommand("xdotool search --onlyvisible --name '.*' getwindowgeometry %@").output);
+        std::vector<std::string> sizes;
+        for (std::string word; listing >> word;)
+            if (word == "Geometry:" && listing >> word)
+                sizes.push_back(word);
+        return sizes;
+    }
+
     // The ZIP unpacked afresh into `folder` of drive C:.
     static fs::path unpacked(const std::string& folder) {
         const fs::path path = driveC / fs::u8path(folder);
@@ -68,21 +94,29 @@ class WineTest : public testing::Test {
     }
 };
 
-// Share of the sky, above the cast, drawn as the backdrop is; a 16-bit screen keeps the top 5
-// or 6 bits of each colour.
+// Share of the sky, above the cast, drawn as the backdrop is, in the scene scaled with its shape
+// kept to the screen's height and centred: 1440x1080 at +240+0, black beside it. The scene's
+// 16-bit screen keeps the top 5 or 6 bits of each colour, and smoothing blends neighbours.
 double skyShown(const XServer::Screenshot& shot, const ReferencePicture& backdrop) {
-    if (shot.width != 800 || shot.height != 600)
+    constexpr int left = 240, side = 1440, rows = 180;
+    if (shot.width != 1920 || shot.height != 1080)
         return 0.0;
+    for (int y = 0; y < shot.height; ++y)
+        for (int px : {0, left - 1, left + side, shot.width - 1})
+            if (shot.at(px, y) != 0)
+                return 0.0;
+    const double scale = side / 800.0;
     int same = 0;
-    for (int y = 0; y < 180; ++y)
+    for (int y = 0; y < rows; ++y)
         for (int px = 0; px < 800; ++px) {
+            const unsigned shown = shot.at(left + int((px + 0.5) * scale), int((y + 0.5) * scale));
             bool close = true;
             for (int shift : {0, 8, 16})
-                close &= std::abs(int(shot.at(px, y) >> shift & 0xFF) -
-                                  int(backdrop.rgbAt(px, y) >> shift & 0xFF)) < 8;
+                close &= std::abs(int(shown >> shift & 0xFF) -
+                                  int(backdrop.rgbAt(px, y) >> shift & 0xFF)) < 12;
             same += close;
         }
-    return same / (180.0 * 800);
+    return same / (rows * 800.0);
 }
 
 struct SceneRun {
@@ -91,6 +125,7 @@ struct SceneRun {
     std::function<void(const fs::path&)> spoil;
     std::vector<std::string> ending; // xdotool's arguments
     std::vector<std::string> named;  // the pictures it must name on stderr
+    bool inVirtualDesktop = false;   // a desktop changes its size where a display changes mode
 };
 
 const std::vector<std::string> escape = {"search",      "--onlyvisible", "--name", ".*",
@@ -111,6 +146,7 @@ const SceneRun runs[] = {
      },
      escape,
      {"egg.gif (No such file", "om.gif (a GIF"}},
+    {"InAVirtualDesktop", "Virtual desktop", [](const fs::path&) {}, escape, {}, true},
 };
 
 void PrintTo(const SceneRun& run, std::ostream* out) {
@@ -128,7 +164,10 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     ASSERT_NE(program, "") << "no 8.3 name for " << run.folder;
     const auto before = filesUnder(folder), systemBefore = filesUnder(systemFolder);
 
-    ChildProcess saver("/usr/bin/wine", {program, "/s"}, {}, systemFolder.string());
+    std::vector<std::string> command = {program, "/s"};
+    if (run.inVirtualDesktop)
+        command.insert(command.begin(), {"explorer", "/desktop=basilrain,1920x1080"});
+    ChildProcess saver("/usr/bin/wine", command, {}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
     XServer::Screenshot shot;
     for (int waited = 0; skyShown(shot, backdrop) < 0.99 && waited < 15000; waited += 200) {
@@ -141,6 +180,7 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     fs::create_directories("wine-shots");
     x.screenshot().savePpm("wine-shots/" + std::string(run.name) + ".ppm");
     EXPECT_TRUE(saver.running());
+    EXPECT_EQ(windowSizes(), std::vector<std::string>{"1920x1080"});
     ASSERT_TRUE(x.xdotool(run.ending));
     int status = -1;
     ASSERT_TRUE(saver.waitFor(15000, &status)) << "it did not end";
@@ -150,6 +190,13 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
             << saver.errorOutput();
     EXPECT_EQ(filesUnder(folder), before) << "it wrote beside itself";
     EXPECT_EQ(filesUnder(systemFolder), systemBefore) << "it wrote into the working directory";
+    fs::remove_all(folder);
+}
+
+TEST_F(WineTest, ZipHoldsTheProgramBothLibrariesAndThePictures) {
+    const fs::path folder = unpacked("zip");
+    for (const char* file : packaged)
+        EXPECT_TRUE(fs::exists(folder / file)) << file;
     fs::remove_all(folder);
 }
 
@@ -198,8 +245,7 @@ TEST_F(WineTest, InstallerPlacesTheFilesAndTheSettingAndItsUninstallerTakesThemA
 
     const fs::path installed = driveC / "Program Files" / "basilrain";
     ASSERT_EQ(std::system("wine " WINDOWS_SETUP " /S"), 0);
-    for (const char* file : {"basilrain.scr", "001.gif", "basil.gif", "om.gif", "egg.gif",
-                             "kapka.gif", "kapka2.gif", "LICENSE", "README.txt"})
+    for (const char* file : packaged)
         EXPECT_TRUE(fs::exists(installed / file)) << file;
     EXPECT_NE(wine(screensaverSetting).find("C:\\Program Files\\basilrain\\basilrain.scr"),
               std::string::npos);
