@@ -4,14 +4,18 @@
 # SDL's dummy video driver, or with --xvfb on a private X server. With --pace it installs the
 # program and prints instead the CPU it and a 1920x1080 X server spend at the pace it settles
 # at, and its frames a second, under the launcher in a host's full-screen window and in a
-# preview window on each runtime, beside the peer hack fuzzyflakes in the same windows.
+# preview window on each runtime, beside the peer hack fuzzyflakes in the same windows. With
+# --windows it builds the Windows screen saver and prints what it costs under Wine on a 1920x1080
+# X server: the CPU of the saver, the X server and Wine's server, its frames a second, its
+# resident memory after 10 s and 5 minutes, and the presentation interval it asks Direct3D for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 
 mode=${1:-}
 case "$mode" in
-  ""|--xvfb|--pace) ;;
-  *) echo "usage: $0 [--xvfb | --pace]" >&2; exit 2 ;;
+  ""|--xvfb|--pace|--windows) ;;
+  *) echo "usage: $0 [--xvfb | --pace | --windows]" >&2; exit 2 ;;
 esac
 
 scripts/install-deps.sh --test
@@ -24,10 +28,17 @@ log=$(mktemp)
 prefix=$(mktemp -d)
 displayfile=$(mktemp)
 xvfb_pid=""
-trap '[ -z "$xvfb_pid" ] || { kill "$xvfb_pid"; wait "$xvfb_pid"; } 2>/dev/null
+saver=""
+export WINEPREFIX=$prefix/wine
+trap '[ -z "$saver" ] || { kill "$saver"; wineserver -k; wineserver -w; } 2>/dev/null
+      [ -z "$xvfb_pid" ] || { kill "$xvfb_pid"; wait "$xvfb_pid"; } 2>/dev/null
       rm -rf "$log" "$prefix" "$displayfile"' EXIT
 targets=(bench)
 [ "$mode" != --pace ] || targets+=(basilrain)
+if [ "$mode" = --windows ]; then
+  targets=(damage_frames)
+  scripts/build-windows.sh >/dev/null
+fi
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
        cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" &&
        { [ "$mode" != --pace ] ||
@@ -58,6 +69,73 @@ display=":$(cat "$displayfile")"
 
 if [ "$mode" = --xvfb ]; then
   DISPLAY=$display SDL_VIDEODRIVER=x11 ./basilrain-bench
+elif [ "$mode" = --windows ]; then
+  export DISPLAY=$display WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEDEBUG=-all
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  mkdir "$WINEPREFIX/drive_c/basilrain"
+  (cd "$WINEPREFIX/drive_c/basilrain" &&
+    cmake -E tar xf "$root"/build-windows/basilrain-*-win64.zip)
+  system=$WINEPREFIX/drive_c/windows/system32
+
+  # start [WINEDEBUG]: the saver as Windows starts it, and its window once it shows.
+  start() {
+    (cd "$system" && WINEDEBUG=${1:-$WINEDEBUG} exec wine 'C:\basilrain\basilrain.scr' /s \
+      >/dev/null 2>"$log") &
+    saver=$!
+    window=""
+    for _ in $(seq 300); do
+      window=$(xdotool search --onlyvisible --pid "$saver" 2>/dev/null | head -n1) &&
+        [ -n "$window" ] && break
+      sleep 0.1
+    done
+    [ -n "$window" ] || { echo "the saver showed no window in 30 s" >&2; cat "$log" >&2; exit 1; }
+  }
+  finish() {
+    kill "$saver"
+    wineserver -k
+    wineserver -w
+    saver=""
+  }
+  ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
+  resident() { awk '/^VmRSS/ { printf "%.0f MiB", $2 / 1024 }' "/proc/$1/status"; }
+
+  start
+  wineserver_pid=""
+  for p in $(pgrep -x 'wineserver|wineserver64'); do
+    grep -qxz "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && wineserver_pid=$p
+  done
+  [ -n "$wineserver_pid" ] || { echo "no Wine server of the prefix found" >&2; exit 1; }
+  sleep 3 # start-up and the first frames stay out of the measurement
+  pids=("$saver" "$xvfb_pid" "$wineserver_pid")
+  before=(); for p in "${pids[@]}"; do before+=("$(ticks "$p")"); done
+  fps=$(./basilrain-damage-frames "$window" 10)
+  after=(); for p in "${pids[@]}"; do after+=("$(ticks "$p")"); done
+  memory10=$(resident "$saver")
+  sleep 287 # to 5 minutes from the start
+  memory300=$(resident "$saver")
+  finish
+
+  # Wine's Direct3D trace names the interval every presentation waits for: 1 is each vertical
+  # blank, 0 none.
+  start +d3d
+  sleep 5
+  intervals=$(grep -o 'swap_interval [0-9]*' "$log" | sort | uniq -c |
+    awk '{ printf "%s%s (%s presentations)", sep, $3, $1; sep = ", " }')
+  finish
+
+  hz=$(getconf CLK_TCK)
+  echo "basilrain.scr under $(wine --version) on a 1920x1080 Xvfb, over 10 s after 3 s of start-up"
+  echo
+  printf '%-12s %9s %9s %11s %9s %9s\n' "" saver "X server" wineserver total frames/s
+  awk -v hz="$hz" -v fps="$fps" -v b="${before[*]}" -v a="${after[*]}" 'BEGIN {
+    split(b, x); split(a, y)
+    for (i = 1; i <= 3; i++) { share[i] = (y[i] - x[i]) / hz / 10 * 100; total += share[i] }
+    printf "%-12s %8.1f%% %8.1f%% %10.1f%% %8.1f%% %9s\n", "CPU", share[1], share[2], share[3],
+      total, fps }'
+  echo
+  echo "resident memory of the saver: $memory10 after the 10 s measured, $memory300 after 5 minutes"
+  echo "presentation interval asked of Direct3D (Wine's +d3d trace): ${intervals:-none seen}"
 else
   echo "Xvfb $screen"
   # The launcher is left to choose the video driver, as it is wherever users start it.

@@ -11,11 +11,12 @@ running=(
   mesa-utils
 )
 # The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
-# checkers, the benchmark's instruction counter and peer, and the fuzzer's compiler.
+# checkers, the benchmark's instruction counter, peer and X damage reports, and the fuzzer's
+# compiler.
 testing=(
   libgtest-dev
   xvfb xdotool
-  valgrind xscreensaver-data
+  valgrind xscreensaver-data libxdamage-dev
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils
   rpm rpmlint cpio
