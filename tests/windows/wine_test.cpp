@@ -194,15 +194,15 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     fs::remove_all(folder);
 }
 
+INSTANTIATE_TEST_SUITE_P(Runs, WineSceneTest, testing::ValuesIn(runs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(WineTest, ZipHoldsTheProgramBothLibrariesAndThePictures) {
     const fs::path folder = unpacked("zip");
     for (const char* file : packaged)
         EXPECT_TRUE(fs::exists(folder / file)) << file;
     fs::remove_all(folder);
 }
-
-INSTANTIATE_TEST_SUITE_P(Runs, WineSceneTest, testing::ValuesIn(runs),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 class WineRequestTest : public WineTest,
                         public testing::WithParamInterface<std::vector<std::string>> {};
