@@ -15,6 +15,7 @@ running=(
 testing=(
   libgtest-dev
   xvfb xdotool
+  debootstrap openbox weston
   valgrind xscreensaver-data
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils
@@ -45,5 +46,5 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
