@@ -25,7 +25,8 @@ void fillScreenWithoutWindowManager() {
         XGetWindowAttributes(display, window, &own)) {
         // A window manager is whoever redirects the root's children's requests to itself.
         const bool managed = (screen.all_event_masks & SubstructureRedirectMask) != 0;
-        if (!managed && parent == root && (own.width < screen.width || own.height < screen.height)) {
+        if (!managed && parent == root &&
+            (own.width < screen.width || own.height < screen.height)) {
             XMoveResizeWindow(display, window, 0, 0, screen.width, screen.height);
             XRaiseWindow(display, window);
             XSync(display, False);

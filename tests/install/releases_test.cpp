@@ -60,21 +60,21 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
     ASSERT_TRUE(x.ready()) << "Xvfb did not start";
     const std::string display = x.displayVariable().substr(8);
     ScratchFolder scratch("release");
-    std::vector<std::string> env = {x.displayVariable(), "XSCREENSAVER_WINDOW=", "SDL_WINDOWID=",
-                                    "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER=",
-                                    "SDL12COMPAT_SCALE_METHOD="};
+    std::vector<std::string> env = {
+        x.displayVariable(), "XSCREENSAVER_WINDOW=", "SDL_WINDOWID=",
+        "WAYLAND_DISPLAY=",  "SDL_VIDEODRIVER=",     "SDL12COMPAT_SCALE_METHOD="};
 
     std::unique_ptr<ChildProcess> windowManager, compositor;
     if (which().windowManager)
-        windowManager = startAndWait("/usr/bin/openbox",
-                                     {"--startup", "touch " + scratch.path() + "/managing"},
-                                     {x.displayVariable()}, scratch.path() + "/managing");
+        windowManager =
+            startAndWait("/usr/bin/openbox", {"--startup", "touch " + scratch.path() + "/managing"},
+                         {x.displayVariable()}, scratch.path() + "/managing");
     if (which().wayland) {
         compositor = startAndWait(
             "/usr/bin/weston", {"--backend=headless-backend.so", "--socket=wayland-basilrain"},
             {"XDG_RUNTIME_DIR=" + scratch.path()}, scratch.path() + "/wayland-basilrain");
-        env.insert(env.end(), {"XDG_RUNTIME_DIR=" + scratch.path(),
-                               "WAYLAND_DISPLAY=wayland-basilrain"});
+        env.insert(env.end(),
+                   {"XDG_RUNTIME_DIR=" + scratch.path(), "WAYLAND_DISPLAY=wayland-basilrain"});
     }
     std::unique_ptr<HostWindow> window;
     std::vector<std::string> args = {root(), "/usr/bin/basilrain"};
@@ -114,11 +114,12 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
     EXPECT_EQ(findProcess(program, 0), -1) << "a program was left behind";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Releases, ReleaseTest,
-    testing::Combine(testing::Values("bookworm", "trixie", "sid"), testing::ValuesIn(cases)),
-    [](const testing::TestParamInfo<std::tuple<const char*, Case>>& info) {
-        return std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(Releases, ReleaseTest,
+                         testing::Combine(testing::Values("bookworm", "trixie", "sid"),
+                                          testing::ValuesIn(cases)),
+                         [](const testing::TestParamInfo<std::tuple<const char*, Case>>& info) {
+                             return std::string(std::get<0>(info.param)) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace
