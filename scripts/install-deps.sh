@@ -10,12 +10,13 @@ running=(
   libcairo2-dev libgif-dev fonts-dejavu-core
   mesa-utils
 )
-# The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
-# checkers, the benchmark's instruction counter and peer, and the fuzzer's compiler.
+# The screen-saver hosts, the X server and input the end-to-end tests drive, the window manager
+# and the maker of the Debian systems the package is tried on, the packages' checkers, the
+# benchmark's instruction counter and peer, and the fuzzer's compiler.
 testing=(
   libgtest-dev
   xvfb xdotool
-  debootstrap openbox weston
+  debootstrap openbox
   valgrind xscreensaver-data
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils

@@ -92,7 +92,11 @@ for release in "${releases[@]}"; do
   apt=(chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600)
   # Unstable's Release on a mirror may outlive its Valid-Until date between pushes.
   [[ $release == sid ]] && apt+=(-o Acquire::Check-Valid-Until=false)
-  { "${apt[@]}" update && "${apt[@]}" install "$package"; } >"$work/$release-install.log" 2>&1 ||
+  tools=()
+  # A Wayland compositor new enough for SDL 3 to prefer it over X, for every release's checks.
+  [[ $release == sid ]] && tools=(weston)
+  { "${apt[@]}" update && "${apt[@]}" install "$package" &&
+    "${apt[@]}" install --no-install-recommends "${tools[@]}"; } >"$work/$release-install.log" 2>&1 ||
     { cat "$work/$release-install.log" >&2; exit 1; }
   systems+=("$release=$root")
 done

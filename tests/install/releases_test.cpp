@@ -1,8 +1,8 @@
 // The Debian package as installed with apt on each release that scripts/test-releases.sh made
 // (Debian 12, 13 and unstable, in $BASILRAIN_RELEASES_CACHE), run there against a 1920x1080 X
 // server on this machine: the whole scene, 1440x1080 at +240+0, on sdl12-compat with the nearest
-// pixel on the software rasteriser, standalone with or without a window manager, and in a host's
-// window with or without a Wayland compositor beside the X server.
+// pixel on the software rasteriser, standalone and in a host's window, with or without a window
+// manager or a Wayland compositor beside the X server.
 #include "host_window.h"
 #include "install_support.h"
 #include "process.h"
@@ -28,6 +28,7 @@ struct Case {
 const Case cases[] = {
     {"Standalone", false, false, false},
     {"StandaloneUnderAWindowManager", true, false, false},
+    {"StandaloneInAWaylandSession", false, true, false},
     {"HostWindow", false, false, true},
     {"HostWindowInAWaylandSession", false, true, true},
 };
@@ -45,11 +46,11 @@ std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
 
 class ReleaseTest : public testing::TestWithParam<std::tuple<const char*, Case>> {
   protected:
-    std::string root() const {
-        const char* cache = std::getenv("BASILRAIN_RELEASES_CACHE");
-        return std::string(cache ? cache : "/var/cache/basilrain-releases") + "/" +
-               std::get<0>(GetParam());
+    static std::string cache() {
+        const char* folder = std::getenv("BASILRAIN_RELEASES_CACHE");
+        return folder ? folder : "/var/cache/basilrain-releases";
     }
+    std::string root() const { return cache() + "/" + std::get<0>(GetParam()); }
     const Case& which() const { return std::get<1>(GetParam()); }
 };
 
@@ -70,9 +71,12 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
             startAndWait("/usr/bin/openbox", {"--startup", "touch " + scratch.path() + "/managing"},
                          {x.displayVariable()}, scratch.path() + "/managing");
     if (which().wayland) {
-        compositor = startAndWait(
-            "/usr/bin/weston", {"--backend=headless-backend.so", "--socket=wayland-basilrain"},
-            {"XDG_RUNTIME_DIR=" + scratch.path()}, scratch.path() + "/wayland-basilrain");
+        // Unstable's weston: SDL 3 takes Wayland only from a compositor as new as that.
+        compositor = startAndWait("/usr/sbin/chroot",
+                                  {cache() + "/sid", "weston", "--backend=headless",
+                                   "--shell=kiosk", "--socket=wayland-basilrain"},
+                                  {"XDG_RUNTIME_DIR=" + scratch.path()},
+                                  scratch.path() + "/wayland-basilrain");
         env.insert(env.end(),
                    {"XDG_RUNTIME_DIR=" + scratch.path(), "WAYLAND_DISPLAY=wayland-basilrain"});
     }
