@@ -6,7 +6,8 @@
 #   scripts/test-releases.sh --systems   only makes the systems (test.sh starts it early)
 #   scripts/test-releases.sh             makes what is missing, then tests build/'s package
 set -euo pipefail
-cd "$(dirname "$0")/.."
+self=$(readlink -f "$0")
+cd "$(dirname "$self")/.."
 source scripts/lib/debian-source.sh
 cache=${BASILRAIN_RELEASES_CACHE:-/var/cache/basilrain-releases}
 releases=(bookworm trixie sid)
@@ -62,7 +63,7 @@ fi
 
 # Mounts made in a private mount namespace go with it, however the script ends.
 if [[ -z ${BASILRAIN_RELEASES_UNSHARED:-} ]]; then
-  BASILRAIN_RELEASES_UNSHARED=1 exec unshare --mount --propagation private "$0" "$@"
+  BASILRAIN_RELEASES_UNSHARED=1 exec unshare --mount --propagation private "$self" "$@"
 fi
 start=$SECONDS
 make_systems
