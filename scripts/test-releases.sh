@@ -85,25 +85,33 @@ trap stop_leftovers EXIT
 
 (cd build && cpack -G DEB -B "$work" >"$work/cpack.log") || { cat "$work/cpack.log" >&2; exit 1; }
 package=$(ls "$work"/basilrain_*.deb)
-systems=()
-for release in "${releases[@]}"; do
-  root=$cache/$release
-  # The program and the checks share the host's processes, devices and X and Wayland sockets.
-  for shared in proc dev tmp; do mount --bind "/$shared" "$root/$shared"; done
-  apt=(chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600)
+# Installs the package, and the tools the checks run from there, into one system.
+install_into() {
+  local release=$1 root=$cache/$1 tools=()
+  # A system for tests needs no fsync after every file dpkg writes.
+  local apt=(chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600
+    -o DPkg::Options::=--force-unsafe-io)
   # Unstable's Release on a mirror may outlive its Valid-Until date between pushes.
   [[ $release == sid ]] && apt+=(-o Acquire::Check-Valid-Until=false)
-  tools=()
   # A Wayland compositor new enough for SDL 3 to prefer it over X, for every release's checks.
   [[ $release == sid ]] && tools=(weston)
   { "${apt[@]}" update && "${apt[@]}" install "$package" &&
     "${apt[@]}" install --no-install-recommends "${tools[@]}"; } >"$work/$release-install.log" 2>&1 ||
-    { cat "$work/$release-install.log" >&2; exit 1; }
-  systems+=("$release=$root")
+    { cat "$work/$release-install.log" >&2; return 1; }
+}
+
+pids=()
+for release in "${releases[@]}"; do
+  root=$cache/$release
+  # The program and the checks share the host's processes, devices and X and Wayland sockets.
+  for shared in proc dev tmp; do mount --bind "/$shared" "$root/$shared"; done
+  install_into "$release" &
+  pids+=($!)
 done
+for pid in "${pids[@]}"; do wait "$pid"; done
 echo "releases: package installed after $((SECONDS - start)) s"
 
-BASILRAIN_RELEASES="${systems[*]}" build/releases_test
+BASILRAIN_RELEASES_CACHE="$cache" build/releases_test
 
 for release in "${releases[@]}"; do
   chroot "$cache/$release" apt-get -q -y -o DPkg::Lock::Timeout=600 remove basilrain >"$work/remove.log" 2>&1 ||
