@@ -23,14 +23,15 @@ struct Case {
     bool windowManager;
     bool wayland;
     bool hostWindow;
+    bool endedByMotion; // standalone, after the opening, instead of Escape
 };
 
 const Case cases[] = {
-    {"Standalone", false, false, false},
-    {"StandaloneUnderAWindowManager", true, false, false},
-    {"StandaloneInAWaylandSession", false, true, false},
-    {"HostWindow", false, false, true},
-    {"HostWindowInAWaylandSession", false, true, true},
+    {"Standalone", false, false, false, false},
+    {"StandaloneUnderAWindowManager", true, false, false, false},
+    {"StandaloneInAWaylandSession", false, true, false, true},
+    {"HostWindow", false, false, true, false},
+    {"HostWindowInAWaylandSession", false, true, true, false},
 };
 
 // A program started on this machine, waited for until `ready` holds, killed when done with.
@@ -110,6 +111,10 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
     if (which().hostWindow) {
         launcher.signal(SIGTERM);
         EXPECT_TRUE(launcher.waitFor(1000, &status)) << "SIGTERM did not end it within a second";
+    } else if (which().endedByMotion) {
+        sleepMs(3000); // past 30 units of the scene clock, about 2.3 seconds from its start
+        ASSERT_TRUE(x.xdotool({"mousemove_relative", "--", "10", "10"}));
+        EXPECT_TRUE(launcher.waitFor(3000, &status)) << "motion did not end it";
     } else {
         ASSERT_TRUE(x.xdotool({"key", "Escape"}));
         EXPECT_TRUE(launcher.waitFor(3000, &status)) << "Escape did not end it";
