@@ -12,7 +12,8 @@
 void fillScreenWithoutWindowManager() {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11)
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.lock_func ||
+        !info.info.x11.unlock_func)
         return;
     info.info.x11.lock_func();
     Display* display = info.info.x11.display;

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The Debian mirror and suite this machine's own apt sources use, as "MIRROR SUITE", for scripts
 # that fetch from it with an apt configuration of their own.
 debian_source() {
