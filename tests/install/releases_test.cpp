@@ -15,6 +15,7 @@
 #include <memory>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -34,7 +35,8 @@ const Case cases[] = {
     {"HostWindowInAWaylandSession", false, true, true, false},
 };
 
-// A program started on this machine, waited for until `ready` holds, killed when done with.
+// A program started on this machine, killed when done with; null when `ready` (a file it makes)
+// has not appeared within 10 seconds.
 std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
                                            const std::vector<std::string>& args,
                                            const std::vector<std::string>& env,
@@ -42,7 +44,7 @@ std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
     auto child = std::make_unique<ChildProcess>(program, args, env, "/");
     for (int waited = 0; access(ready.c_str(), F_OK) != 0 && waited < 10000; waited += 50)
         sleepMs(50);
-    return child;
+    return access(ready.c_str(), F_OK) == 0 ? std::move(child) : nullptr;
 }
 
 class ReleaseTest : public testing::TestWithParam<std::tuple<const char*, Case>> {
@@ -71,6 +73,7 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
         windowManager =
             startAndWait("/usr/bin/openbox", {"--startup", "touch " + scratch.path() + "/managing"},
                          {x.displayVariable()}, scratch.path() + "/managing");
+    ASSERT_EQ(windowManager != nullptr, which().windowManager) << "openbox did not start";
     if (which().wayland) {
         // Unstable's weston: SDL 3 takes Wayland only from a compositor as new as that.
         compositor = startAndWait("/usr/sbin/chroot",
@@ -78,6 +81,7 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
                                    "--shell=kiosk", "--socket=wayland-basilrain"},
                                   {"XDG_RUNTIME_DIR=" + scratch.path()},
                                   scratch.path() + "/wayland-basilrain");
+        ASSERT_TRUE(compositor) << "weston did not start";
         env.insert(env.end(),
                    {"XDG_RUNTIME_DIR=" + scratch.path(), "WAYLAND_DISPLAY=wayland-basilrain"});
     }
