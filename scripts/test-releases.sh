@@ -95,7 +95,8 @@ install_into() {
   [[ $release == sid ]] && apt+=(-o Acquire::Check-Valid-Until=false)
   # A Wayland compositor new enough for SDL 3 to prefer it over X, for every release's checks.
   [[ $release == sid ]] && tools=(weston)
-  { "${apt[@]}" update && "${apt[@]}" install "$package" &&
+  # Over whatever build a failed run left installed, whatever its version.
+  { "${apt[@]}" update && "${apt[@]}" install --reinstall "$package" &&
     "${apt[@]}" install --no-install-recommends "${tools[@]}"; } >"$work/$release-install.log" 2>&1 ||
     { cat "$work/$release-install.log" >&2; return 1; }
 }
