@@ -101,6 +101,8 @@ bool openScreen() {
                      screenHeight, screenDepth, SDL_GetError());
         return false;
     }
+    if (!hostWindowGiven())
+        fillScreenWithoutWindowManager();
     return true;
 }
 

@@ -15,3 +15,7 @@ bool displayExpected();
 
 // Called every frame in a host's window: a frame loop that stops coming round ends the process.
 void putOffStallEnd();
+
+// Standalone on a screen whose windows nobody manages: makes the full-screen window cover the
+// screen, as a window manager would have.
+void fillScreenWithoutWindowManager();

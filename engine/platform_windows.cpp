@@ -66,3 +66,6 @@ void endPromptlyUnderHost() {
 // No host hands a Windows screen saver a window of its own to draw into: the preview request
 // ends the program at once, so there is no host window to hang on.
 void putOffStallEnd() {}
+
+// Windows makes full-screen windows itself.
+void fillScreenWithoutWindowManager() {}

@@ -26,22 +26,7 @@ if ((${#missing[@]})); then
 fi
 
 # The deb-src entry names the Debian mirror and suite this machine's own sources use.
-debian_source() {
-  local lists=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list)
-  local found
-  found=$(awk '$1 == "deb" && $2 ~ /\/debian\/?$/ { print $2, $3; exit }' "${lists[@]}" 2>/dev/null || true)
-  if [[ -z $found ]]; then
-    found=$(awk 'BEGIN { RS = ""; FS = "\n" }
-      /(^|\n)Types:[^\n]*deb/ && /(^|\n)URIs:[ \t]*[^ \t\n]*\/debian\/?([ \t]|\n|$)/ {
-        for (i = 1; i <= NF; i++) {
-          if ($i ~ /^URIs:/) { split($i, u, /[ \t]+/); uri = u[2] }
-          if ($i ~ /^Suites:/) { split($i, s, /[ \t]+/); suite = s[2] }
-        }
-        print uri, suite; exit }' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-  fi
-  [[ -n $found ]] || { echo "build-windows: no Debian mirror in /etc/apt to fetch sources from" >&2; exit 1; }
-  echo "$found"
-}
+source scripts/lib/debian-source.sh
 
 fetch_sources() {
   local apt=$deps/apt mirror suite

@@ -10,12 +10,13 @@ running=(
   libcairo2-dev libgif-dev fonts-dejavu-core
   mesa-utils
 )
-# The screen-saver hosts, the X server and input the end-to-end tests drive, the packages'
-# checkers, the benchmark's instruction counter, peer and X damage reports, and the fuzzer's
-# compiler.
+# The screen-saver hosts, the X server and input the end-to-end tests drive, the window manager
+# and the maker of the Debian systems the package is tried on, the packages' checkers, the
+# benchmark's instruction counter, peer and X damage reports, and the fuzzer's compiler.
 testing=(
   libgtest-dev
   xvfb xdotool
+  debootstrap openbox
   valgrind xscreensaver-data libxdamage-dev
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils
@@ -46,5 +47,5 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

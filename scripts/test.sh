@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: unit tests on SDL's dummy screen,
-# end-to-end tests on private X servers, then the unit tests and headless runs of the scene
-# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of
-# fuzzing the picture gate.
+# end-to-end tests on private X servers, the Debian package on three Debian releases, then the
+# unit tests and headless runs of the scene again in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then a minute of fuzzing the picture gate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
+# The Debian systems the package is tried on are made (or found in their cache) while the rest
+# builds; a run that stops early still lets them finish rather than leave half a system.
+scripts/test-releases.sh --systems &
+trap 'wait' EXIT
 # The Windows screen saver, cross-built and packaged; its tests run under Wine with the rest.
 scripts/build-windows.sh
 jobs=$(nproc)
@@ -13,6 +17,8 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBASILRAIN_WINDOWS_BUILD="$PWD/build-windows"
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+# The Debian package installed with apt and played on Debian 12, 13 and unstable.
+scripts/test-releases.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBASILRAIN_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"

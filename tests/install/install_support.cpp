@@ -230,23 +230,24 @@ double Backdrop::shareShown(const XServer::Screenshot& shot, int left, int top, 
     return looked ? static_cast<double>(shown) / looked : 0.0;
 }
 
-double Backdrop::worstQuarter(const XServer::Screenshot& shot, int left, int top) const {
+double Backdrop::worstQuarter(const XServer::Screenshot& shot, int left, int top,
+                              double scale) const {
     const int w = picture.width();
     const int h = picture.height();
     double worst = 1.0;
     for (int qy = 0; qy < 2; ++qy)
         for (int qx = 0; qx < 2; ++qx)
             worst = std::min(worst, shareShown(shot, left, top, qx * w / 2, qy * h / 2,
-                                               (qx + 1) * w / 2, (qy + 1) * h / 2));
+                                               (qx + 1) * w / 2, (qy + 1) * h / 2, scale));
     return worst;
 }
 
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
-                                 double* worst) {
+                                 double* worst, double scale) {
     XServer::Screenshot shot;
     for (int waited = 0; waited < 10000; waited += 100) {
         shot = x.screenshot();
-        *worst = backdrop.worstQuarter(shot, left, top);
+        *worst = backdrop.worstQuarter(shot, left, top, scale);
         if (*worst > 0.8)
             break;
         sleepMs(100);

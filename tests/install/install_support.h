@@ -106,7 +106,8 @@ class Backdrop {
                       int y1, double scale = 1.0) const;
     // The worst share over the scene's four quarters, so that a scene drawn only in part of
     // the screen, or not at all, scores low.
-    double worstQuarter(const XServer::Screenshot& shot, int left, int top) const;
+    double worstQuarter(const XServer::Screenshot& shot, int left, int top,
+                        double scale = 1.0) const;
 
   private:
     ReferencePicture picture;
@@ -114,7 +115,7 @@ class Backdrop {
 
 // Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
-                                 double* worst);
+                                 double* worst, double scale = 1.0);
 // Keeps a screenshot beside the build's other end-to-end shots, for a person to look at.
 void keepScreenshot(const XServer::Screenshot& shot, const std::string& name);
 

@@ -130,7 +130,11 @@ TEST_F(PackageTest, HoldsTheInstalledTreeUnderUsrAndDependsOnWhatTheProgramLinks
     for (const std::string& soname : neededLibraries(program())) {
         const std::string owner = packageOfLibrary(program(), soname);
         ASSERT_NE(owner, "") << "no Debian package holds " << soname;
-        EXPECT_NE(depends.output.find(owner + " (>= "), std::string::npos)
+        // dpkg-shlibdeps leaves the version out where any the archive has will do (libx11-6).
+        const std::string entries =
+            ", " + depends.output.substr(0, depends.output.find('\n')) + ",";
+        EXPECT_TRUE(entries.find(", " + owner + " (>= ") != std::string::npos ||
+                    entries.find(", " + owner + ",") != std::string::npos)
             << soname << " comes with " << owner
             << ", which Depends leaves out: " << depends.output;
     }
