@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <signal.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -45,24 +44,6 @@ constexpr Asked asked[] = {
     // Smoothing, as the launcher leaves it on a GPU: what its choice saves on a software one.
     {"sdl12-compat linear", "SDL12COMPAT_SCALE_METHOD=linear"},
 };
-
-// CPU time, user and system, of a process in clock ticks; -1 once it is gone.
-long cpuTicks(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    // The name in parentheses may hold blanks; the fields after it are plain numbers.
-    const size_t end = stat.rfind(')');
-    if (end == std::string::npos)
-        return -1;
-    std::istringstream fields(stat.substr(end + 2));
-    std::string skipped;
-    for (int field = 3; field <= 13; ++field)
-        fields >> skipped;
-    long user = 0;
-    long system = 0;
-    return fields >> user >> system ? user + system : -1;
-}
 
 // The SDL 1.2 library a running process has mapped.
 std::string mappedSdl(pid_t pid) {
@@ -244,8 +225,8 @@ Row peerOf(const std::string& peer, const HostWindow& window, pid_t xServer) {
     row.program = measureShares(hack, xServer);
     stop(hack);
     if (row.program.process < 0)
-        row.why = "the peer did not run for " + std::to_string(settleSeconds + measuredSeconds) +
-                  " s";
+        row.why =
+            "the peer did not run for " + std::to_string(settleSeconds + measuredSeconds) + " s";
     return row;
 }
 

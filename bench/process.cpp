@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,4 +43,21 @@ long peakMemoryKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    // The name in parentheses may hold blanks; the fields after it are plain numbers.
+    const size_t end = stat.rfind(')');
+    if (end == std::string::npos)
+        return -1;
+    std::istringstream fields(stat.substr(end + 2));
+    std::string skipped;
+    for (int field = 3; field <= 13; ++field)
+        fields >> skipped;
+    long user = 0;
+    long system = 0;
+    return fields >> user >> system ? user + system : -1;
 }

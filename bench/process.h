@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 std::string selfPath();
 std::string shellQuoted(const std::string& word);
@@ -13,3 +14,6 @@ bool runCommand(const std::string& command, std::string* output);
 
 // The most resident memory the process has held, in KiB.
 long peakMemoryKb();
+
+// CPU time, user and system, of a process in clock ticks; -1 once it is gone.
+long cpuTicks(pid_t pid);

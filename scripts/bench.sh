@@ -36,7 +36,7 @@ trap '[ -z "$saver" ] || { kill "$saver"; wineserver -k; wineserver -w; } 2>/dev
 targets=(bench)
 [ "$mode" != --pace ] || targets+=(basilrain)
 if [ "$mode" = --windows ]; then
-  targets=(damage_frames)
+  targets=(window_load)
   scripts/build-windows.sh >/dev/null
 fi
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
@@ -97,7 +97,6 @@ elif [ "$mode" = --windows ]; then
     wineserver -w
     saver=""
   }
-  ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
   resident() { awk '/^VmRSS/ { printf "%.0f MiB", $2 / 1024 }' "/proc/$1/status"; }
 
   start
@@ -107,10 +106,9 @@ elif [ "$mode" = --windows ]; then
   done
   [ -n "$wineserver_pid" ] || { echo "no Wine server of the prefix found" >&2; exit 1; }
   sleep 3 # start-up and the first frames stay out of the measurement
-  pids=("$saver" "$xvfb_pid" "$wineserver_pid")
-  before=(); for p in "${pids[@]}"; do before+=("$(ticks "$p")"); done
-  fps=$(./basilrain-damage-frames "$window" 10)
-  after=(); for p in "${pids[@]}"; do after+=("$(ticks "$p")"); done
+  # frames/s, then the CPU of the saver, the X server and Wine's server, over the same 10 s
+  read -r fps cpu_saver cpu_x cpu_wineserver < \
+    <(./basilrain-window-load "$window" 10 "$saver" "$xvfb_pid" "$wineserver_pid")
   memory10=$(resident "$saver")
   sleep 287 # to 5 minutes from the start
   memory300=$(resident "$saver")
@@ -124,13 +122,11 @@ elif [ "$mode" = --windows ]; then
     awk '{ printf "%s%s (%s presentations)", sep, $3, $1; sep = ", " }')
   finish
 
-  hz=$(getconf CLK_TCK)
   echo "basilrain.scr under $(wine --version) on a 1920x1080 Xvfb, over 10 s after 3 s of start-up"
   echo
   printf '%-12s %9s %9s %11s %9s %9s\n' "" saver "X server" wineserver total frames/s
-  awk -v hz="$hz" -v fps="$fps" -v b="${before[*]}" -v a="${after[*]}" 'BEGIN {
-    split(b, x); split(a, y)
-    for (i = 1; i <= 3; i++) { share[i] = (y[i] - x[i]) / hz / 10 * 100; total += share[i] }
+  awk -v fps="$fps" -v shares="$cpu_saver $cpu_x $cpu_wineserver" 'BEGIN {
+    split(shares, share); total = share[1] + share[2] + share[3]
     printf "%-12s %8.1f%% %8.1f%% %10.1f%% %8.1f%% %9s\n", "CPU", share[1], share[2], share[3],
       total, fps }'
   echo
