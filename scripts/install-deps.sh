@@ -12,7 +12,8 @@ running=(
 )
 # The screen-saver hosts, the X server and input the end-to-end tests drive, the window manager
 # and the maker of the Debian systems the package is tried on, the packages' checkers, the
-# benchmark's instruction counter, peer and X damage reports, and the fuzzer's compiler.
+# benchmark's instruction counter, peer and X damage reports, the fuzzer's compiler, and the
+# window and debugger the display-loss trials use.
 testing=(
   libgtest-dev
   xvfb xdotool
@@ -22,6 +23,7 @@ testing=(
   file lintian desktop-file-utils
   rpm rpmlint cpio
   clang libclang-rt-dev
+  x11-utils gdb
 )
 
 packages=("${running[@]}")
