@@ -101,6 +101,7 @@ bool openScreen() {
                      screenHeight, screenDepth, SDL_GetError());
         return false;
     }
+    endWhenTheDisplayGoes();
     if (!hostWindowGiven())
         fillScreenWithoutWindowManager();
     return true;

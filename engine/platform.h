@@ -16,6 +16,10 @@ bool displayExpected();
 // Called every frame in a host's window: a frame loop that stops coming round ends the process.
 void putOffStallEnd();
 
+// Once the screen is open: losing the display (its server ended or crashed) ends the process at
+// once with status 1, having said so, instead of leaving it hung on a connection that is gone.
+void endWhenTheDisplayGoes();
+
 // Standalone on a screen whose windows nobody manages: makes the full-screen window cover the
 // screen, as a window manager would have.
 void fillScreenWithoutWindowManager();

@@ -67,5 +67,8 @@ void endPromptlyUnderHost() {
 // ends the program at once, so there is no host window to hang on.
 void putOffStallEnd() {}
 
+// The desktop does not go away under a running program.
+void endWhenTheDisplayGoes() {}
+
 // Windows makes full-screen windows itself.
 void fillScreenWithoutWindowManager() {}
