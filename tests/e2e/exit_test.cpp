@@ -1,6 +1,7 @@
 // The program on a real X server, on classic SDL and on sdl12-compat: it ends on Escape, on
-// mouse motion only after its opening, and on SIGTERM and Ctrl-C with status 0; with no display
-// at all it says so in one line and leaves the terminal alone.
+// mouse motion only after its opening, and on SIGTERM and Ctrl-C with status 0; when the server
+// goes, at once with status 1; with no display at all it says so in one line and leaves the
+// terminal alone.
 #include "install_support.h"
 #include "process.h"
 #include "xserver.h"
@@ -10,6 +11,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -31,9 +35,11 @@ class ExitTest : public testing::TestWithParam<SdlRuntime> {
     void SetUp() override { ASSERT_TRUE(x.ready()) << "Xvfb did not start"; }
 
     // The program itself, with nothing between it and SDL.
-    ChildProcess start() {
-        return ChildProcess(PROGRAM_PATH, {}, {x.displayVariable(), programOn(GetParam())},
-                            PICTURES_DIR);
+    ChildProcess start() { return startOn(x, {}); }
+    ChildProcess startOn(const XServer& server, std::vector<std::string> env) {
+        env.push_back(server.displayVariable());
+        env.push_back(programOn(GetParam()));
+        return ChildProcess(PROGRAM_PATH, {}, env, PICTURES_DIR);
     }
 };
 
@@ -75,6 +81,30 @@ TEST_P(ExitTest, SigtermAndCtrlCEndItWithStatusZero) {
         // A normal end: SDL's quit request, and SDL_Quit restoring the display at exit.
         EXPECT_EQ(status, 0) << strsignal(sig) << ": " << program.errorOutput();
         EXPECT_EQ(program.errorOutput(), "") << strsignal(sig);
+    }
+}
+
+// A log-out or a crash of the server, at a random moment of a frame: Xlib finds the connection
+// gone in whichever call the frame is in, the buffer swap's included.
+TEST_P(ExitTest, TheDisplayGoingEndsItWithinASecond) {
+    std::mt19937 random(std::random_device{}());
+    for (int sig : {SIGTERM, SIGKILL, SIGTERM}) {
+        XServer screen(1920, 1080);
+        ASSERT_TRUE(screen.ready()) << "Xvfb did not start";
+        // With the launcher's settings: the pace and scaling sdl12-compat gets from it.
+        ChildProcess program =
+            startOn(screen, {"SDL_VIDEODRIVER=x11", "SDL12COMPAT_SYNC_TO_VBLANK=1",
+                             "SDL12COMPAT_SCALE_METHOD=nearest"});
+        ASSERT_TRUE(sceneShown(screen)) << program.errorOutput();
+        const int moment = std::uniform_int_distribution<int>(0, 999)(random);
+        SCOPED_TRACE(std::string(strsignal(sig)) + " " + std::to_string(moment) +
+                     " ms after the scene showed");
+        sleepMs(moment);
+        screen.end(sig);
+        int status = -2;
+        ASSERT_TRUE(program.waitFor(1000, &status)) << "running a second after the server went";
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(program.errorOutput(), "basilrain: the display has gone; ending\n");
     }
 }
 

@@ -40,12 +40,18 @@ XServer::XServer(int width, int height, int depth) {
 }
 
 XServer::~XServer() {
+    end(SIGTERM);
+}
+
+void XServer::end(int sig) {
     if (display)
         XCloseDisplay(display);
+    display = nullptr;
     if (pid > 0) {
-        kill(pid, SIGTERM);
+        kill(pid, sig);
         waitpid(pid, nullptr, 0);
     }
+    pid = -1;
 }
 
 bool XServer::xdotool(const std::vector<std::string>& args) {

@@ -15,6 +15,9 @@ class XServer {
     bool ready() const { return display != nullptr; }
     // "DISPLAY=:N", for the environment of the programs run against this server.
     std::string displayVariable() const { return "DISPLAY=" + name; }
+    // Ends the server with `sig` (SIGTERM as at a log-out, SIGKILL as in a crash) and waits for
+    // it to go; the fixture's own connection is closed first.
+    void end(int sig);
     // Runs xdotool with `args` against this server and waits for it.
     bool xdotool(const std::vector<std::string>& args);
 
