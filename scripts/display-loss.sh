@@ -112,9 +112,19 @@ try() {
   fi
   local moment=$((4000 + RANDOM % 900)) started
   started=$(now_ms)
-  env -u SDL_VIDEODRIVER -u SDL_WINDOWID -u XSCREENSAVER_WINDOW DISPLAY="$display" "${env[@]}" \
-    setsid "$work/prefix/bin/basilrain" </dev/null >/dev/null 2>"$work/err" &
-  program=$!
+  # Started from a subshell that keeps its status, whose notes on a killed child go nowhere.
+  rm -f "$work/pid" "$work/status"
+  (
+    env -u SDL_VIDEODRIVER -u SDL_WINDOWID -u XSCREENSAVER_WINDOW DISPLAY="$display" "${env[@]}" \
+      setsid "$work/prefix/bin/basilrain" </dev/null >/dev/null 2>"$work/err" &
+    echo $! >"$work/pid"
+    status=0
+    wait $! || status=$?
+    echo $status >"$work/status"
+  ) 2>/dev/null &
+  local runner=$!
+  until [ -s "$work/pid" ]; do sleep 0.01; done
+  program=$(cat "$work/pid")
   sleep "$(awk -v ms=$((started + moment - $(now_ms))) 'BEGIN { print (ms > 0 ? ms / 1000 : 0) }')"
   if [ -z "$(session_processes program)" ]; then
     echo "try $number ($case): the program ended before the server did: $(cat "$work/err")" >&2
@@ -150,8 +160,9 @@ try() {
       others_ms=$(($(now_ms) - gone))
     fi
   fi
-  local status=0
-  wait "$program" 2>/dev/null || status=$?
+  wait "$runner" || true
+  local status
+  status=$(cat "$work/status")
   program=""
   for p in $host $xvfb; do
     kill -KILL "$p" 2>/dev/null || true
