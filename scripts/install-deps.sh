@@ -10,12 +10,13 @@ running=(
   libcairo2-dev libgif-dev libx11-dev libxrandr-dev libxinerama-dev fonts-dejavu-core
   mesa-utils
 )
-# The screen-saver hosts, the X server and input the end-to-end tests drive, the window manager
-# and the maker of the Debian systems the package is tried on, the packages' checkers, the
-# benchmark's instruction counter, peer and X damage reports, and the fuzzer's compiler.
+# The screen-saver hosts, the X servers (one screen; several monitors) and input the end-to-end
+# tests drive, the window manager and the maker of the Debian systems the package is tried on,
+# the packages' checkers, the benchmark's instruction counter, peer and X damage reports, and
+# the fuzzer's compiler.
 testing=(
   libgtest-dev
-  xvfb xdotool
+  xvfb tigervnc-standalone-server xdotool
   debootstrap openbox
   valgrind xscreensaver-data libxdamage-dev
   xscreensaver mate-screensaver xsecurelock dbus
