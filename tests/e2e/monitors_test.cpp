@@ -11,7 +11,13 @@
 
 namespace {
 
-enum class Ending { motionOnTheSecondMonitor, escape, sigtermToTheFirst, sigkillToTheFirst };
+enum class Ending {
+    motionOnTheSecondMonitor,
+    escape,
+    sigtermToTheFirst,
+    sigkillToTheFirst,
+    aCopyFailing, // the others play on, until SIGTERM to the first
+};
 
 struct Case {
     const char* name;
@@ -25,6 +31,7 @@ const Case cases[] = {
     {"EscapeUnderAWindowManager", true, Ending::escape, 0},
     {"SigtermToTheFirstUnderAWindowManager", true, Ending::sigtermToTheFirst, 0},
     {"SigkillToTheFirst", false, Ending::sigkillToTheFirst, -1},
+    {"ACopyFailingLeavesTheOthersPlaying", true, Ending::aCopyFailing, 0},
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
@@ -78,6 +85,14 @@ TEST_P(TwoMonitorsTest, EveryMonitorShowsTheWholeSceneAndEveryCopyEndsTogether) 
         break;
     case Ending::sigkillToTheFirst:
         program.signal(SIGKILL);
+        break;
+    case Ending::aCopyFailing:
+        for (pid_t pid : processesOn(x, PROGRAM_PATH))
+            if (environmentOf(pid, "BASILRAIN_MONITOR") == "1")
+                kill(pid, SIGKILL);
+        sleepMs(1000);
+        EXPECT_TRUE(program.running()) << "a copy's failure ended the first";
+        program.signal(SIGTERM);
         break;
     }
     int status = -2;
