@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -96,21 +97,29 @@ class WineTest : public testing::Test {
 };
 
 // Share of the sky, above the cast, drawn as the backdrop is, in the scene scaled with its shape
-// kept to the screen's height and centred: 1440x1080 at +240+0, black beside it. The scene's
-// 16-bit screen keeps the top 5 or 6 bits of each colour, and smoothing blends neighbours.
-double skyShown(const XServer::Screenshot& shot, const ReferencePicture& backdrop) {
-    constexpr int left = 240, side = 1440, rows = 180;
-    if (shot.width != 1920 || shot.height != 1080)
+// kept to fit the monitor and centred there, black around it: on 1920x1080 1440x1080 at +240+0,
+// on 1280x1024 1280x960 at +0+32. The scene's 16-bit screen keeps the top 5 or 6 bits of each
+// colour, and smoothing blends neighbours.
+double skyShown(const XServer::Screenshot& shot, const XServer::Monitor& monitor,
+                const ReferencePicture& backdrop) {
+    constexpr int rows = 180;
+    if (shot.width < monitor.x + monitor.width || shot.height < monitor.y + monitor.height)
         return 0.0;
-    for (int y = 0; y < shot.height; ++y)
-        for (int px : {0, left - 1, left + side, shot.width - 1})
-            if (shot.at(px, y) != 0)
+    const double scale = std::min(monitor.width / 800.0, monitor.height / 600.0);
+    const int width = int(800 * scale + 0.5), height = int(600 * scale + 0.5);
+    const int left = monitor.x + (monitor.width - width) / 2;
+    const int top = monitor.y + (monitor.height - height) / 2;
+    for (int y = monitor.y; y < monitor.y + monitor.height; ++y)
+        for (int px = monitor.x; px < monitor.x + monitor.width; ++px) {
+            const bool inScene = px >= left && px < left + width && y >= top && y < top + height;
+            if (!inScene && shot.at(px, y) != 0)
                 return 0.0;
-    const double scale = side / 800.0;
+        }
     int same = 0;
     for (int y = 0; y < rows; ++y)
         for (int px = 0; px < 800; ++px) {
-            const unsigned shown = shot.at(left + int((px + 0.5) * scale), int((y + 0.5) * scale));
+            const unsigned shown =
+                shot.at(left + int((px + 0.5) * scale), top + int((y + 0.5) * scale));
             bool close = true;
             for (int shift : {0, 8, 16})
                 close &= std::abs(int(shown >> shift & 0xFF) -
@@ -170,12 +179,13 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
         command.insert(command.begin(), {"explorer", "/desktop=basilrain,1920x1080"});
     ChildProcess saver("/usr/bin/wine", command, {}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
+    const XServer::Monitor screen = x.monitors()[0];
     XServer::Screenshot shot;
-    for (int waited = 0; skyShown(shot, backdrop) < 0.99 && waited < 15000; waited += 200) {
+    for (int waited = 0; skyShown(shot, screen, backdrop) < 0.99 && waited < 15000; waited += 200) {
         sleepMs(200);
         shot = x.screenshot();
     }
-    EXPECT_GE(skyShown(shot, backdrop), 0.99)
+    EXPECT_GE(skyShown(shot, screen, backdrop), 0.99)
         << "no backdrop on the screen; " << saver.errorOutput();
     sleepMs(3500); // past the opening, about 2.3 seconds
     fs::create_directories("wine-shots");
