@@ -4,7 +4,8 @@
 // a damaged and a missing picture too; in a Wine virtual desktop it leaves the desktop's size
 // alone; preview and settings requests end at once with no window; nothing is written anywhere;
 // the ZIP and the installer hold the program and both SDL libraries, and the uninstaller takes
-// every file and the setting away.
+// every file and the setting away. On an Xvnc of two monitors each monitor shows the whole scene,
+// and late motion on the second or the death of the first process ends them all.
 #include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -45,10 +48,13 @@ const char* const packaged[] = {"basilrain.scr",
 
 class WineTest : public testing::Test {
   protected:
-    XServer x{1920, 1080};
+    WineTest() : x(1920, 1080) {}
+    explicit WineTest(const std::vector<XServer::Monitor>& monitors) : x(monitors) {}
+
+    XServer x;
 
     void SetUp() override {
-        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+        ASSERT_TRUE(x.ready()) << "the X server did not start";
         setenv("WINEPREFIX", WINE_PREFIX, 1);
         // No Gecko or Mono to install, and no menu entries written into the host's home.
         setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
@@ -205,6 +211,93 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, WineSceneTest, testing::ValuesIn(runs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The saver's processes under the tests' Wine prefix: the first and its copies.
+int saverProcesses() {
+    const std::string prefix = std::string("WINEPREFIX=" WINE_PREFIX) + '\0';
+    int count = 0;
+    for (const auto& process : fs::directory_iterator("/proc"))
+        count += readFile((process.path() / "comm").string()) == "basilrain.scr\n" &&
+                 readFile((process.path() / "environ").string()).find(prefix) != std::string::npos;
+    return count;
+}
+
+int pointerX() {
+    int px = -1;
+    std::sscanf(runCommand("xdotool getmouselocation").output.c_str(), "x:%d", &px);
+    return px;
+}
+
+struct MonitorsEnding {
+    const char* name;
+    std::function<void(XServer&, ChildProcess&)> end;
+    int status; // the first process's; -1 for a signal
+};
+
+const MonitorsEnding monitorsEndings[] = {
+    // Relative mouse mode holds the pointer at the centre of the window in the foreground, the
+    // copy's, which opened last; only that window hears the motion.
+    {"MotionOnTheSecondMonitor",
+     [](XServer& x, ChildProcess&) {
+         ASSERT_TRUE(x.xdotool({"mousemove", "2560", "512"}));
+         ASSERT_GE(pointerX(), 1920) << "the pointer is not on the second monitor";
+         ASSERT_TRUE(x.xdotool({"mousemove_relative", "--", "10", "10"}));
+     },
+     0},
+    {"FirstKilled", [](XServer&, ChildProcess& first) { first.signal(SIGKILL); }, -1},
+};
+
+void PrintTo(const MonitorsEnding& ending, std::ostream* out) {
+    *out << ending.name;
+}
+
+class WineMonitorsTest : public WineTest, public testing::WithParamInterface<MonitorsEnding> {
+  protected:
+    WineMonitorsTest() : WineTest(XServer::twoMonitors) {}
+};
+
+TEST_P(WineMonitorsTest, EachMonitorShowsTheSceneUntilOneEndingEndsEveryCopy) {
+    const fs::path folder = unpacked("monitors");
+    ChildProcess first("/usr/bin/wine", {"C:\\monitors\\basilrain.scr", "/s"}, {},
+                       systemFolder.string());
+    const ReferencePicture backdrop("001.gif");
+    const auto leastShown = [&](const XServer::Screenshot& shot) {
+        double least = 1.0;
+        for (const XServer::Monitor& monitor : x.monitors())
+            least = std::min(least, skyShown(shot, monitor, backdrop));
+        return least;
+    };
+    XServer::Screenshot shot;
+    for (int waited = 0; leastShown(shot) < 0.99 && waited < 20000; waited += 200) {
+        sleepMs(200);
+        shot = x.screenshot();
+    }
+    for (const XServer::Monitor& monitor : x.monitors())
+        EXPECT_GE(skyShown(shot, monitor, backdrop), 0.99)
+            << "no backdrop on the " << monitor.width << "x" << monitor.height << " monitor; "
+            << first.errorOutput();
+    sleepMs(3500); // past the opening
+    fs::create_directories("wine-shots");
+    x.screenshot().savePpm("wine-shots/TwoMonitors" + std::string(GetParam().name) + ".ppm");
+    EXPECT_EQ(saverProcesses(), 2);
+    EXPECT_EQ(windowSizes(), (std::set<std::string>{"1920x1080", "1280x1024", "3200x1080"}))
+        << "one window a monitor, and the root";
+
+    GetParam().end(x, first);
+    int status = -2;
+    ASSERT_TRUE(first.waitFor(15000, &status)) << "the first process did not end";
+    EXPECT_EQ(status, GetParam().status);
+    int left = saverProcesses();
+    for (int waited = 0; left > 0 && waited < 5000; waited += 100) {
+        sleepMs(100);
+        left = saverProcesses();
+    }
+    EXPECT_EQ(left, 0) << "a copy outlived the first process";
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoMonitors, WineMonitorsTest, testing::ValuesIn(monitorsEndings),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WineTest, ZipHoldsTheProgramBothLibrariesAndThePictures) {
