@@ -156,6 +156,8 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         endPromptlyUnderHost();
     if (!openScreen())
         return 1;
+    if (!hosted)
+        playOnEveryMonitor(argv);
     setUpCast();
     dest.init(screen);
     SDL_ShowCursor(SDL_DISABLE);

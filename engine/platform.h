@@ -23,3 +23,9 @@ void endWhenTheDisplayGoes();
 // Standalone on a screen whose windows nobody manages: makes the full-screen window cover the
 // screen, as a window manager would have.
 void fillScreenWithoutWindowManager();
+
+// Standalone on a desktop of several monitors, the first process, its own screen open, starts a
+// copy of itself on each further monitor, tells each copy its monitor in the environment, ends
+// them all when it ends and ends itself when a copy ends at the viewer's request. Does nothing in
+// a copy or on a single monitor.
+void playOnEveryMonitor(char* argv[]);

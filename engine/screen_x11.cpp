@@ -1,13 +1,27 @@
 // The full screen on an X server without a window manager (a kiosk, xinit, a bare server).
+#include "monitors_x11.h"
 #include "platform.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
-// SDL 2 and 3 leave making a window full-screen to the window manager and report the screen's
+namespace {
+
+// The monitor SDL put the window on: the one that holds the window's middle.
+MonitorArea monitorHolding(const std::vector<MonitorArea>& monitors, int x, int y) {
+    for (const MonitorArea& monitor : monitors)
+        if (x >= monitor.x && x < monitor.x + monitor.width && y >= monitor.y &&
+            y < monitor.y + monitor.height)
+            return monitor;
+    return monitors.front();
+}
+
+} // namespace
+
+// SDL 2 and 3 leave making a window full-screen to the window manager and report the monitor's
 // size whether or not one did it; with none the window keeps the mode's 800x600 and shows the
-// top left of a scene scaled for the whole screen, or the scene unscaled. The classic SDL 1.2
+// top left of a scene scaled for the whole monitor, or the scene unscaled. The classic SDL 1.2
 // puts its window inside a full-screen one of its own, which is left alone.
 void fillScreenWithoutWindowManager() {
     SDL_SysWMinfo info;
@@ -18,17 +32,24 @@ void fillScreenWithoutWindowManager() {
     info.info.x11.lock_func();
     Display* display = info.info.x11.display;
     const Window window = info.info.x11.window;
-    Window root = 0, parent = 0, *children = nullptr;
+    Window root = 0, parent = 0, *children = nullptr, child = 0;
     unsigned childCount = 0;
     XWindowAttributes screen, own;
+    int x = 0, y = 0;
     if (XQueryTree(display, window, &root, &parent, &children, &childCount) &&
         XGetWindowAttributes(display, root, &screen) &&
-        XGetWindowAttributes(display, window, &own)) {
+        XGetWindowAttributes(display, window, &own) &&
+        XTranslateCoordinates(display, window, root, own.width / 2, own.height / 2, &x, &y,
+                              &child)) {
         // A window manager is whoever redirects the root's children's requests to itself.
         const bool managed = (screen.all_event_masks & SubstructureRedirectMask) != 0;
+        const MonitorArea monitor = monitorHolding(monitorsOf(display), x, y);
         if (!managed && parent == root &&
-            (own.width < screen.width || own.height < screen.height)) {
-            XMoveResizeWindow(display, window, 0, 0, screen.width, screen.height);
+            (own.x != monitor.x || own.y != monitor.y || own.width != monitor.width ||
+             own.height != monitor.height)) {
+            XMoveResizeWindow(display, window, monitor.x, monitor.y,
+                              static_cast<unsigned>(monitor.width),
+                              static_cast<unsigned>(monitor.height));
             XRaiseWindow(display, window);
             XSync(display, False);
         }

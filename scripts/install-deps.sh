@@ -7,16 +7,16 @@ set -euo pipefail
 running=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl1.2-compat
-  libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core
+  libcairo2-dev libgif-dev libx11-dev libxrandr-dev libxinerama-dev fonts-dejavu-core
   mesa-utils
 )
-# The screen-saver hosts, the X server and input the end-to-end tests drive, the window manager
-# and the maker of the Debian systems the package is tried on, the packages' checkers, the
-# benchmark's instruction counter, peer and X damage reports, the fuzzer's compiler, and the
-# window and debugger the display-loss trials use.
+# The screen-saver hosts, the X servers (one screen; several monitors) and input the end-to-end
+# tests drive, the window manager and the maker of the Debian systems the package is tried on,
+# the packages' checkers, the benchmark's instruction counter, peer and X damage reports, the
+# fuzzer's compiler, and the window and debugger the display-loss trials use.
 testing=(
   libgtest-dev
-  xvfb xdotool
+  xvfb tigervnc-standalone-server xdotool
   debootstrap openbox
   valgrind xscreensaver-data libxdamage-dev
   xscreensaver mate-screensaver xsecurelock dbus

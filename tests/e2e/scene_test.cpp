@@ -91,4 +91,15 @@ TEST_F(SceneOnScreenTest, BackdropAndCastFirstThenRainAfterHundredFifty) {
     EXPECT_EQ(status, 0) << program.errorOutput();
 }
 
+// The fixture the multi-monitor tests stand on: the root spans both monitors, shown grey.
+TEST(TwoMonitorServerTest, RootSpansBothMonitorsAndShowsGrey) {
+    XServer x(XServer::twoMonitors);
+    ASSERT_TRUE(x.ready()) << "Xvnc did not start, or did not take the layout";
+    const XServer::Screenshot shot = x.screenshot();
+    ASSERT_EQ(shot.width, 3200);
+    ASSERT_EQ(shot.height, 1080);
+    for (const XServer::Monitor& m : x.monitors())
+        EXPECT_EQ(shot.at(m.x + m.width / 2, m.y + m.height / 2), XServer::rootGrey);
+}
+
 } // namespace

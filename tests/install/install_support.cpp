@@ -89,27 +89,60 @@ std::vector<std::string> filesUnder(const std::string& folder) {
     return files;
 }
 
+namespace {
+
+// The processes running the file `wanted`, by their /proc/PID/exe.
+std::vector<pid_t> processesRunning(const std::string& wanted) {
+    std::vector<pid_t> found;
+    if (DIR* proc = opendir("/proc")) {
+        while (dirent* entry = readdir(proc)) {
+            const pid_t pid = std::atoi(entry->d_name);
+            char exe[4096];
+            const std::string link = "/proc/" + std::string(entry->d_name) + "/exe";
+            const ssize_t n = pid > 0 ? readlink(link.c_str(), exe, sizeof exe - 1) : -1;
+            if (n > 0 && std::string(exe, n) == wanted)
+                found.push_back(pid);
+        }
+        closedir(proc);
+    }
+    return found;
+}
+
+} // namespace
+
 pid_t findProcess(const std::string& program, int waitMs) {
     const std::string wanted = std::filesystem::canonical(program).string();
     for (int waited = 0;; waited += 50) {
-        if (DIR* proc = opendir("/proc")) {
-            pid_t found = -1;
-            while (dirent* entry = readdir(proc)) {
-                const pid_t pid = std::atoi(entry->d_name);
-                char exe[4096];
-                const std::string link = "/proc/" + std::string(entry->d_name) + "/exe";
-                const ssize_t n = pid > 0 ? readlink(link.c_str(), exe, sizeof exe - 1) : -1;
-                if (n > 0 && std::string(exe, n) == wanted)
-                    found = pid;
-            }
-            closedir(proc);
-            if (found > 0)
-                return found;
-        }
+        const std::vector<pid_t> found = processesRunning(wanted);
+        if (!found.empty())
+            return found.back();
         if (waited >= waitMs)
             return -1;
         sleepMs(50);
     }
+}
+
+std::vector<pid_t> processesOn(const XServer& x, const std::string& program) {
+    std::vector<pid_t> on;
+    for (pid_t pid : processesRunning(std::filesystem::canonical(program).string()))
+        if ("DISPLAY=" + environmentOf(pid, "DISPLAY") == x.displayVariable() && !processEnded(pid))
+            on.push_back(pid);
+    return on;
+}
+
+std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
+                                           const std::vector<std::string>& args,
+                                           const std::vector<std::string>& env,
+                                           const std::string& ready) {
+    auto child = std::make_unique<ChildProcess>(program, args, env, "/");
+    for (int waited = 0; access(ready.c_str(), F_OK) != 0 && waited < 10000; waited += 50)
+        sleepMs(50);
+    return access(ready.c_str(), F_OK) == 0 ? std::move(child) : nullptr;
+}
+
+std::unique_ptr<ChildProcess> startOpenbox(const XServer& x, const ScratchFolder& scratch) {
+    return startAndWait("/usr/bin/openbox", {"--startup", "touch " + scratch.path() + "/managing"},
+                        {x.displayVariable()}, scratch.path() + "/managing");
 }
 
 bool processEnded(pid_t pid) {
@@ -269,8 +302,8 @@ void playUntilEscape(const std::string& launcher, const std::string& program,
     const Backdrop backdrop(pictures + "/001.gif");
     ASSERT_TRUE(backdrop.loaded());
     ScratchFolder elsewhere("elsewhere");
-    std::vector<std::string> launcherEnv = {x.displayVariable(), "XSCREENSAVER_WINDOW=",
-                                            "SDL_WINDOWID="};
+    std::vector<std::string> launcherEnv = {x.displayVariable(),
+                                            "XSCREENSAVER_WINDOW=", "SDL_WINDOWID="};
     launcherEnv.insert(launcherEnv.end(), env.begin(), env.end());
     ChildProcess running(launcher, {}, launcherEnv, elsewhere.path());
 

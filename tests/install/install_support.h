@@ -2,12 +2,14 @@
 // read, the installed program's process, and the backdrop as it should show on the screen.
 #pragma once
 
+#include "process.h"
 #include "reference_picture.h"
 #include "xserver.h"
 
 #include <sys/types.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,15 @@ class InstalledTree {
     std::string installLog;
 };
 
+// A program started on this machine, killed when done with; null when `ready` (a file it makes)
+// has not appeared within 10 seconds.
+std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
+                                           const std::vector<std::string>& args,
+                                           const std::vector<std::string>& env,
+                                           const std::string& ready);
+// openbox managing the windows of `x`, or null when it did not start.
+std::unique_ptr<ChildProcess> startOpenbox(const XServer& x, const ScratchFolder& scratch);
+
 // xscreensaver runs no hacks as root, so a root test hands the host to "nobody": that user, or
 // null when the test is not root.
 const struct passwd* hostUser();
@@ -64,6 +75,8 @@ std::vector<std::string> filesUnder(const std::string& folder); // relative, sor
 
 // The process running `program` (any user's), or -1 when none does.
 pid_t findProcess(const std::string& program, int waitMs);
+// Every process running `program` on the X server `x`.
+std::vector<pid_t> processesOn(const XServer& x, const std::string& program);
 // True once `pid` has gone, or is a zombie no one has reaped yet.
 bool processEnded(pid_t pid);
 // The environment variable `name` of a running process, "" when it has none.

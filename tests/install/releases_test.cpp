@@ -15,7 +15,6 @@
 #include <memory>
 #include <tuple>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -34,18 +33,6 @@ const Case cases[] = {
     {"HostWindow", false, false, true, false},
     {"HostWindowInAWaylandSession", false, true, true, false},
 };
-
-// A program started on this machine, killed when done with; null when `ready` (a file it makes)
-// has not appeared within 10 seconds.
-std::unique_ptr<ChildProcess> startAndWait(const std::string& program,
-                                           const std::vector<std::string>& args,
-                                           const std::vector<std::string>& env,
-                                           const std::string& ready) {
-    auto child = std::make_unique<ChildProcess>(program, args, env, "/");
-    for (int waited = 0; access(ready.c_str(), F_OK) != 0 && waited < 10000; waited += 50)
-        sleepMs(50);
-    return access(ready.c_str(), F_OK) == 0 ? std::move(child) : nullptr;
-}
 
 class ReleaseTest : public testing::TestWithParam<std::tuple<const char*, Case>> {
   protected:
@@ -70,9 +57,7 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
 
     std::unique_ptr<ChildProcess> windowManager, compositor;
     if (which().windowManager)
-        windowManager =
-            startAndWait("/usr/bin/openbox", {"--startup", "touch " + scratch.path() + "/managing"},
-                         {x.displayVariable()}, scratch.path() + "/managing");
+        windowManager = startOpenbox(x, scratch);
     ASSERT_EQ(windowManager != nullptr, which().windowManager) << "openbox did not start";
     if (which().wayland) {
         // Unstable's weston: SDL 3 takes Wayland only from a compositor as new as that.

@@ -4,7 +4,8 @@
 // a damaged and a missing picture too; in a Wine virtual desktop it leaves the desktop's size
 // alone; preview and settings requests end at once with no window; nothing is written anywhere;
 // the ZIP and the installer hold the program and both SDL libraries, and the uninstaller takes
-// every file and the setting away.
+// every file and the setting away. On an Xvnc of two monitors each monitor shows the whole scene,
+// and late motion on the second or the death of the first process ends them all.
 #include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
@@ -12,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -44,10 +48,13 @@ const char* const packaged[] = {"basilrain.scr",
 
 class WineTest : public testing::Test {
   protected:
-    XServer x{1920, 1080};
+    WineTest() : x(1920, 1080) {}
+    explicit WineTest(const std::vector<XServer::Monitor>& monitors) : x(monitors) {}
+
+    XServer x;
 
     void SetUp() override {
-        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+        ASSERT_TRUE(x.ready()) << "the X server did not start";
         setenv("WINEPREFIX", WINE_PREFIX, 1);
         // No Gecko or Mono to install, and no menu entries written into the host's home.
         setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
@@ -96,21 +103,29 @@ class WineTest : public testing::Test {
 };
 
 // Share of the sky, above the cast, drawn as the backdrop is, in the scene scaled with its shape
-// kept to the screen's height and centred: 1440x1080 at +240+0, black beside it. The scene's
-// 16-bit screen keeps the top 5 or 6 bits of each colour, and smoothing blends neighbours.
-double skyShown(const XServer::Screenshot& shot, const ReferencePicture& backdrop) {
-    constexpr int left = 240, side = 1440, rows = 180;
-    if (shot.width != 1920 || shot.height != 1080)
+// kept to fit the monitor and centred there, black around it: on 1920x1080 1440x1080 at +240+0,
+// on 1280x1024 1280x960 at +0+32. The scene's 16-bit screen keeps the top 5 or 6 bits of each
+// colour, and smoothing blends neighbours.
+double skyShown(const XServer::Screenshot& shot, const XServer::Monitor& monitor,
+                const ReferencePicture& backdrop) {
+    constexpr int rows = 180;
+    if (shot.width < monitor.x + monitor.width || shot.height < monitor.y + monitor.height)
         return 0.0;
-    for (int y = 0; y < shot.height; ++y)
-        for (int px : {0, left - 1, left + side, shot.width - 1})
-            if (shot.at(px, y) != 0)
+    const double scale = std::min(monitor.width / 800.0, monitor.height / 600.0);
+    const int width = int(800 * scale + 0.5), height = int(600 * scale + 0.5);
+    const int left = monitor.x + (monitor.width - width) / 2;
+    const int top = monitor.y + (monitor.height - height) / 2;
+    for (int y = monitor.y; y < monitor.y + monitor.height; ++y)
+        for (int px = monitor.x; px < monitor.x + monitor.width; ++px) {
+            const bool inScene = px >= left && px < left + width && y >= top && y < top + height;
+            if (!inScene && shot.at(px, y) != 0)
                 return 0.0;
-    const double scale = side / 800.0;
+        }
     int same = 0;
     for (int y = 0; y < rows; ++y)
         for (int px = 0; px < 800; ++px) {
-            const unsigned shown = shot.at(left + int((px + 0.5) * scale), int((y + 0.5) * scale));
+            const unsigned shown =
+                shot.at(left + int((px + 0.5) * scale), top + int((y + 0.5) * scale));
             bool close = true;
             for (int shift : {0, 8, 16})
                 close &= std::abs(int(shown >> shift & 0xFF) -
@@ -170,12 +185,13 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
         command.insert(command.begin(), {"explorer", "/desktop=basilrain,1920x1080"});
     ChildProcess saver("/usr/bin/wine", command, {}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
+    const XServer::Monitor screen = x.monitors()[0];
     XServer::Screenshot shot;
-    for (int waited = 0; skyShown(shot, backdrop) < 0.99 && waited < 15000; waited += 200) {
+    for (int waited = 0; skyShown(shot, screen, backdrop) < 0.99 && waited < 15000; waited += 200) {
         sleepMs(200);
         shot = x.screenshot();
     }
-    EXPECT_GE(skyShown(shot, backdrop), 0.99)
+    EXPECT_GE(skyShown(shot, screen, backdrop), 0.99)
         << "no backdrop on the screen; " << saver.errorOutput();
     sleepMs(3500); // past the opening, about 2.3 seconds
     fs::create_directories("wine-shots");
@@ -195,6 +211,93 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, WineSceneTest, testing::ValuesIn(runs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The saver's processes under the tests' Wine prefix: the first and its copies.
+int saverProcesses() {
+    const std::string prefix = std::string("WINEPREFIX=" WINE_PREFIX) + '\0';
+    int count = 0;
+    for (const auto& process : fs::directory_iterator("/proc"))
+        count += readFile((process.path() / "comm").string()) == "basilrain.scr\n" &&
+                 readFile((process.path() / "environ").string()).find(prefix) != std::string::npos;
+    return count;
+}
+
+int pointerX() {
+    int px = -1;
+    std::sscanf(runCommand("xdotool getmouselocation").output.c_str(), "x:%d", &px);
+    return px;
+}
+
+struct MonitorsEnding {
+    const char* name;
+    std::function<void(XServer&, ChildProcess&)> end;
+    int status; // the first process's; -1 for a signal
+};
+
+const MonitorsEnding monitorsEndings[] = {
+    // Relative mouse mode holds the pointer at the centre of the window in the foreground, the
+    // copy's, which opened last; only that window hears the motion.
+    {"MotionOnTheSecondMonitor",
+     [](XServer& x, ChildProcess&) {
+         ASSERT_TRUE(x.xdotool({"mousemove", "2560", "512"}));
+         ASSERT_GE(pointerX(), 1920) << "the pointer is not on the second monitor";
+         ASSERT_TRUE(x.xdotool({"mousemove_relative", "--", "10", "10"}));
+     },
+     0},
+    {"FirstKilled", [](XServer&, ChildProcess& first) { first.signal(SIGKILL); }, -1},
+};
+
+void PrintTo(const MonitorsEnding& ending, std::ostream* out) {
+    *out << ending.name;
+}
+
+class WineMonitorsTest : public WineTest, public testing::WithParamInterface<MonitorsEnding> {
+  protected:
+    WineMonitorsTest() : WineTest(XServer::twoMonitors) {}
+};
+
+TEST_P(WineMonitorsTest, EachMonitorShowsTheSceneUntilOneEndingEndsEveryCopy) {
+    const fs::path folder = unpacked("monitors");
+    ChildProcess first("/usr/bin/wine", {"C:\\monitors\\basilrain.scr", "/s"}, {},
+                       systemFolder.string());
+    const ReferencePicture backdrop("001.gif");
+    const auto leastShown = [&](const XServer::Screenshot& shot) {
+        double least = 1.0;
+        for (const XServer::Monitor& monitor : x.monitors())
+            least = std::min(least, skyShown(shot, monitor, backdrop));
+        return least;
+    };
+    XServer::Screenshot shot;
+    for (int waited = 0; leastShown(shot) < 0.99 && waited < 20000; waited += 200) {
+        sleepMs(200);
+        shot = x.screenshot();
+    }
+    for (const XServer::Monitor& monitor : x.monitors())
+        EXPECT_GE(skyShown(shot, monitor, backdrop), 0.99)
+            << "no backdrop on the " << monitor.width << "x" << monitor.height << " monitor; "
+            << first.errorOutput();
+    sleepMs(3500); // past the opening
+    fs::create_directories("wine-shots");
+    x.screenshot().savePpm("wine-shots/TwoMonitors" + std::string(GetParam().name) + ".ppm");
+    EXPECT_EQ(saverProcesses(), 2);
+    EXPECT_EQ(windowSizes(), (std::set<std::string>{"1920x1080", "1280x1024", "3200x1080"}))
+        << "one window a monitor, and the root";
+
+    GetParam().end(x, first);
+    int status = -2;
+    ASSERT_TRUE(first.waitFor(15000, &status)) << "the first process did not end";
+    EXPECT_EQ(status, GetParam().status);
+    int left = saverProcesses();
+    for (int waited = 0; left > 0 && waited < 5000; waited += 100) {
+        sleepMs(100);
+        left = saverProcesses();
+    }
+    EXPECT_EQ(left, 0) << "a copy outlived the first process";
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoMonitors, WineMonitorsTest, testing::ValuesIn(monitorsEndings),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WineTest, ZipHoldsTheProgramBothLibrariesAndThePictures) {
