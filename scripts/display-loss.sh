@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Ends the X server under the running screen saver, many times over, and tallies the tries that
 # left any of its processes running a second after the server had gone. Each try starts a
-# private 1920x1080 Xvfb, the installed launcher on it (standalone, or in a window made for it as
-# a screen-saver host does) on classic SDL or sdl12-compat, and ends the server 4.0 to 4.9 s in,
+# private X server, a 1920x1080 Xvfb or an Xvnc with two monitors (1920x1080 and 1280x1024 beside
+# it, where the program starts a copy of itself for the second), the installed launcher on it
+# (standalone, or in a window made for it as a screen-saver host does) on classic SDL or
+# sdl12-compat, and ends the server 4.0 to 4.9 s in,
 # by SIGTERM (a log-out) or SIGKILL (a crash) in turn. Leftovers are killed; with --stacks their
 # threads' stacks are kept first. Other processes the program's libraries started (D-Bus's
 # launcher of a session bus for the display, where there was none) are not the program: they are
 # tallied apart, given 5 s to end on their own, and ended then.
 #
 #   scripts/display-loss.sh [--tries N] [--stacks] [CASE...]
-#   CASE: standalone-classic standalone-compat hosted-classic hosted-compat (all by default)
+#   CASE: standalone-classic standalone-compat hosted-classic hosted-compat
+#         two-monitors-classic two-monitors-compat (all by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,25 +24,27 @@ while [ $# -gt 0 ]; do
     --tries) tries=$2; shift ;;
     --stacks) stacks=true ;;
     standalone-classic|standalone-compat|hosted-classic|hosted-compat) cases+=("$1") ;;
-    *) echo "usage: $0 [--tries N] [--stacks] [standalone|hosted]-[classic|compat]..." >&2
+    two-monitors-classic|two-monitors-compat) cases+=("$1") ;;
+    *) echo "usage: $0 [--tries N] [--stacks] [standalone|hosted|two-monitors]-[classic|compat]..." >&2
        exit 2 ;;
   esac
   shift
 done
 [ ${#cases[@]} -gt 0 ] ||
-  cases=(standalone-classic standalone-compat hosted-classic hosted-compat)
+  cases=(standalone-classic standalone-compat hosted-classic hosted-compat
+    two-monitors-classic two-monitors-compat)
 
 scripts/install-deps.sh --test
 build=${DISPLAY_LOSS_BUILD_DIR:-build}
 work=$(mktemp -d)
-xvfb=""
+server=""
 host=""
 program=""
 trap 'leftovers=$(session_processes) || true
       [ -z "$leftovers" ] || kill -KILL $leftovers 2>/dev/null || true
-      for p in $host $xvfb; do kill -KILL "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
+      for p in $host $server; do kill -KILL "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
       rm -rf "$work"' EXIT
-if ! { cmake -S . -B "$build" && cmake --build "$build" -j2 --target basilrain &&
+if ! { cmake -S . -B "$build" && cmake --build "$build" -j2 --target basilrain vnc_layout &&
        cmake --install "$build" --component basilrain --prefix "$work/prefix"; } \
      >"$work/build.log" 2>&1; then
   cat "$work/build.log" >&2
@@ -63,16 +68,26 @@ session_processes() {
 
 now_ms() { echo $(( ${EPOCHREALTIME/./} / 1000 )); }
 
-start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
-    2>/dev/null &
-  xvfb=$!
+# start_server two-monitors|one: sets display to the new server's.
+start_server() {
+  rm -f "$work/display" "$work/rfb"
+  if [ "$1" = two-monitors ]; then
+    Xvnc -displayfd 3 -geometry 3200x1080 -depth 24 -SecurityTypes None -localhost \
+      -rfbunixpath "$work/rfb" -rfbport -1 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+  else
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
+      2>/dev/null &
+  fi
+  server=$!
   for _ in $(seq 100); do
-    [ -s "$work/display" ] && return 0
+    [ -s "$work/display" ] && break
     sleep 0.1
   done
-  echo "Xvfb did not start" >&2
-  exit 1
+  [ -s "$work/display" ] || { echo "the X server did not start" >&2; exit 1; }
+  display=":$(cat "$work/display")"
+  if [ "$1" = two-monitors ]; then
+    "$build/vnc_layout" "$work/rfb" 1920x1080+0+0 1280x1024+1920+0 >/dev/null
+  fi
 }
 
 # A full-screen window on its own connection, as xscreensaver makes one for its hack.
@@ -100,9 +115,7 @@ keep_stacks() {
 try() {
   local case=$1 number=$2 env=() left="" others=""
   others_ms=0
-  rm -f "$work/display"
-  start_xvfb
-  local display=":$(cat "$work/display")"
+  start_server "${case%-*}"
   case "$case" in
     *-classic) env+=(BASILRAIN_SDL12_COMPAT_DIR=none) ;;
   esac
@@ -126,15 +139,20 @@ try() {
   until [ -s "$work/pid" ]; do sleep 0.01; done
   program=$(cat "$work/pid")
   sleep "$(awk -v ms=$((started + moment - $(now_ms))) 'BEGIN { print (ms > 0 ? ms / 1000 : 0) }')"
-  if [ -z "$(session_processes program)" ]; then
+  local playing
+  playing=$(session_processes program | wc -l)
+  if [ "$playing" -eq 0 ]; then
     echo "try $number ($case): the program ended before the server did: $(cat "$work/err")" >&2
     outcome=early
   else
+    if [ "$case" = two-monitors-compat ] && [ "$playing" -ne 2 ]; then
+      echo "try $number ($case): $playing processes, not one a monitor, when the server ended" >&2
+    fi
     local signal=TERM gone
     [ $((number % 2)) -eq 0 ] || signal=KILL
-    kill -$signal "$xvfb"
-    wait "$xvfb" 2>/dev/null || true
-    xvfb=""
+    kill -$signal "$server"
+    wait "$server" 2>/dev/null || true
+    server=""
     gone=$(now_ms)
     while [ -n "$(session_processes program)" ] && [ $(($(now_ms) - gone)) -lt 1000 ]; do
       sleep 0.02
@@ -164,11 +182,11 @@ try() {
   local status
   status=$(cat "$work/status")
   program=""
-  for p in $host $xvfb; do
+  for p in $host $server; do
     kill -KILL "$p" 2>/dev/null || true
     wait "$p" 2>/dev/null || true
   done
-  host="" xvfb=""
+  host="" server=""
   if [ "$outcome" = pending ]; then
     grep -q 'the display has gone' "$work/err" && said=yes || said=no
     outcome="ended $status $said"
