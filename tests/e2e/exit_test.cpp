@@ -11,19 +11,27 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
-// Waits until the program has put its first frame on the screen.
+// Waits until the program has put its first frame on every monitor: something other than the
+// root's own black or grey.
 bool sceneShown(XServer& x) {
     for (int waited = 0; waited < 10000; waited += 100) {
         const XServer::Screenshot shot = x.screenshot();
-        for (unsigned p : shot.pixels)
-            if (p != 0)
-                return true;
+        const bool shown = std::all_of(
+            x.monitors().begin(), x.monitors().end(), [&shot](const XServer::Monitor& m) {
+                for (int y = m.y; y < m.y + m.height; ++y)
+                    for (int col = m.x; col < m.x + m.width; ++col)
+                        if (shot.at(col, y) != 0 && shot.at(col, y) != XServer::rootGrey)
+                            return true;
+                return false;
+            });
+        if (shown)
+            return true;
         sleepMs(100);
     }
     return false;
@@ -35,11 +43,9 @@ class ExitTest : public testing::TestWithParam<SdlRuntime> {
     void SetUp() override { ASSERT_TRUE(x.ready()) << "Xvfb did not start"; }
 
     // The program itself, with nothing between it and SDL.
-    ChildProcess start() { return startOn(x, {}); }
-    ChildProcess startOn(const XServer& server, std::vector<std::string> env) {
-        env.push_back(server.displayVariable());
-        env.push_back(programOn(GetParam()));
-        return ChildProcess(PROGRAM_PATH, {}, env, PICTURES_DIR);
+    ChildProcess start() {
+        return ChildProcess(PROGRAM_PATH, {}, {x.displayVariable(), programOn(GetParam())},
+                            PICTURES_DIR);
     }
 };
 
@@ -84,34 +90,70 @@ TEST_P(ExitTest, SigtermAndCtrlCEndItWithStatusZero) {
     }
 }
 
-// A log-out or a crash of the server, at a random moment of a frame: Xlib finds the connection
-// gone in whichever call the frame is in, the buffer swap's included.
-TEST_P(ExitTest, TheDisplayGoingEndsItWithinASecond) {
-    std::mt19937 random(std::random_device{}());
-    for (int sig : {SIGTERM, SIGKILL, SIGTERM}) {
-        XServer screen(1920, 1080);
-        ASSERT_TRUE(screen.ready()) << "Xvfb did not start";
-        // With the launcher's settings: the pace and scaling sdl12-compat gets from it.
-        ChildProcess program =
-            startOn(screen, {"SDL_VIDEODRIVER=x11", "SDL12COMPAT_SYNC_TO_VBLANK=1",
-                             "SDL12COMPAT_SCALE_METHOD=nearest"});
-        ASSERT_TRUE(sceneShown(screen)) << program.errorOutput();
-        const int moment = std::uniform_int_distribution<int>(0, 999)(random);
-        SCOPED_TRACE(std::string(strsignal(sig)) + " " + std::to_string(moment) +
-                     " ms after the scene showed");
-        sleepMs(moment);
-        screen.end(sig);
-        int status = -2;
-        ASSERT_TRUE(program.waitFor(1000, &status)) << "running a second after the server went";
-        EXPECT_EQ(status, 1);
-        EXPECT_EQ(program.errorOutput(), "basilrain: the display has gone; ending\n");
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Runtimes, ExitTest,
                          testing::Values(SdlRuntime::classic, SdlRuntime::compat),
                          [](const testing::TestParamInfo<SdlRuntime>& info) {
                              return runtimeName(info.param);
+                         });
+
+// The X server gone under the program, on one screen and on two monitors, where sdl12-compat
+// plays a copy on the second.
+struct DisplayLoss {
+    const char* name;
+    SdlRuntime runtime;
+    bool twoMonitors;
+};
+
+const DisplayLoss losses[] = {
+    {"ClassicSdl", SdlRuntime::classic, false},
+    {"Sdl12Compat", SdlRuntime::compat, false},
+    {"Sdl12CompatOnTwoMonitors", SdlRuntime::compat, true},
+};
+
+void PrintTo(const DisplayLoss& loss, std::ostream* out) {
+    *out << loss.name;
+}
+
+class DisplayLossTest : public testing::TestWithParam<DisplayLoss> {};
+
+// A log-out or a crash of the server, at a random moment of a frame: Xlib finds the connection
+// gone in whichever call the frame is in, the buffer swap's included.
+TEST_P(DisplayLossTest, EveryProcessEndsWithinASecondSayingWhy) {
+    std::mt19937 random(std::random_device{}());
+    for (int sig : {SIGTERM, SIGKILL, SIGTERM}) {
+        const std::unique_ptr<XServer> x = GetParam().twoMonitors
+                                               ? std::make_unique<XServer>(XServer::twoMonitors)
+                                               : std::make_unique<XServer>(1920, 1080);
+        ASSERT_TRUE(x->ready()) << "the X server did not start";
+        // With the launcher's settings: the pace and scaling sdl12-compat gets from it.
+        ChildProcess program(PROGRAM_PATH, {},
+                             {x->displayVariable(), programOn(GetParam().runtime),
+                              "SDL_VIDEODRIVER=x11", "SDL12COMPAT_SYNC_TO_VBLANK=1",
+                              "SDL12COMPAT_SCALE_METHOD=nearest"},
+                             PICTURES_DIR);
+        ASSERT_TRUE(sceneShown(*x)) << program.errorOutput();
+        const size_t playing = processesOn(*x, PROGRAM_PATH).size();
+        EXPECT_EQ(playing, x->monitors().size()) << "not one process a monitor";
+        const int moment = std::uniform_int_distribution<int>(0, 999)(random);
+        SCOPED_TRACE(std::string(strsignal(sig)) + " " + std::to_string(moment) +
+                     " ms after the scene showed");
+        sleepMs(moment);
+        x->end(sig);
+        int status = -2;
+        ASSERT_TRUE(program.waitFor(1000, &status)) << "running a second after the server went";
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(processesOn(*x, PROGRAM_PATH).empty()) << "a copy outlived the server";
+        // Each process says it once, on the stderr the copies share with the first.
+        std::string expected;
+        for (size_t p = 0; p < playing; ++p)
+            expected += "basilrain: the display has gone; ending\n";
+        EXPECT_EQ(program.errorOutput(), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, DisplayLossTest, testing::ValuesIn(losses),
+                         [](const testing::TestParamInfo<DisplayLoss>& info) {
+                             return std::string(info.param.name);
                          });
 
 // As in a terminal over ssh: no display, and a terminal that SDL's text-mode drivers would take.
