@@ -68,7 +68,7 @@ session_processes() {
 
 now_ms() { echo $(( ${EPOCHREALTIME/./} / 1000 )); }
 
-# start_server two-monitors|one: sets display to the new server's.
+# start_server LAYOUT: an Xvnc of two monitors for two-monitors, else an Xvfb; sets display.
 start_server() {
   rm -f "$work/display" "$work/rfb"
   if [ "$1" = two-monitors ]; then
