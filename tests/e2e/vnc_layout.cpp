@@ -1,13 +1,11 @@
 // Sets the monitors of a TigerVNC Xvnc: an RFB client (security type None) that sends
 // SetDesktopSize with the screens given and waits for the server's answer.
 //
-//   vnc_layout ADDRESS WxH+X+Y [WxH+X+Y ...]
+//   vnc_layout SOCKET-PATH WxH+X+Y [WxH+X+Y ...]
 //
-// ADDRESS is a unix socket path (anything with a '/', for Xvnc -rfbunixpath) or [HOST:]PORT.
+// SOCKET-PATH is the unix socket Xvnc listens on for RFB (-rfbunixpath).
 // Exits 0 when the server reports the layout applied as asked, 1 when it refused or answered
 // otherwise, 2 on a usage error. Gives up after 10 seconds.
-#include <arpa/inet.h>
-#include <netdb.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -64,41 +62,18 @@ void put32(std::vector<unsigned char>& out, uint32_t v) {
     put16(out, v & 0xFFFF);
 }
 
-bool connectTo(const std::string& address) {
+bool connectTo(const std::string& path) {
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    if (path.size() >= sizeof where.sun_path)
+        return false;
+    std::strcpy(where.sun_path, path.c_str());
     // The server may still be starting: tried for a few seconds.
     for (int tries = 0; tries < 50; ++tries, usleep(100000)) {
-        if (address.find('/') != std::string::npos) {
-            sockaddr_un where{};
-            where.sun_family = AF_UNIX;
-            if (address.size() >= sizeof where.sun_path)
-                return false;
-            std::strcpy(where.sun_path, address.c_str());
-            server = socket(AF_UNIX, SOCK_STREAM, 0);
-            if (connect(server, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0)
-                return true;
-        } else {
-            const size_t colon = address.rfind(':');
-            const std::string host =
-                colon == std::string::npos ? "localhost" : address.substr(0, colon);
-            const std::string port =
-                colon == std::string::npos ? address : address.substr(colon + 1);
-            addrinfo hints{}, *found = nullptr;
-            hints.ai_socktype = SOCK_STREAM;
-            if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0)
-                return false;
-            for (addrinfo* a = found; a; a = a->ai_next) {
-                server = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-                if (connect(server, a->ai_addr, a->ai_addrlen) == 0)
-                    break;
-                close(server);
-                server = -1;
-            }
-            freeaddrinfo(found);
-            if (server >= 0)
-                return true;
-        }
-        if (server >= 0)
-            close(server);
+        server = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (connect(server, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0)
+            return true;
+        close(server);
         server = -1;
     }
     return false;
@@ -127,7 +102,7 @@ int main(int argc, char** argv) {
         height = std::max(height, s.y + s.height);
     }
     if (screens.empty() || screens.size() > 255) {
-        std::fprintf(stderr, "usage: %s SOCKET-PATH|[HOST:]PORT WxH+X+Y [WxH+X+Y ...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SOCKET-PATH WxH+X+Y [WxH+X+Y ...]\n", argv[0]);
         return 2;
     }
     if (!connectTo(argv[1]))
