@@ -135,6 +135,22 @@ double skyShown(const XServer::Screenshot& shot, const XServer::Monitor& monitor
     return same / (rows * 800.0);
 }
 
+// Waits up to `ms` for every monitor of `x` to show the sky; the last screenshot.
+XServer::Screenshot waitForSky(XServer& x, const ReferencePicture& backdrop, int ms) {
+    const auto leastShown = [&](const XServer::Screenshot& shot) {
+        double least = 1.0;
+        for (const XServer::Monitor& monitor : x.monitors())
+            least = std::min(least, skyShown(shot, monitor, backdrop));
+        return least;
+    };
+    XServer::Screenshot shot;
+    for (int waited = 0; leastShown(shot) < 0.99 && waited < ms; waited += 200) {
+        sleepMs(200);
+        shot = x.screenshot();
+    }
+    return shot;
+}
+
 struct SceneRun {
     const char* name;
     const char* folder;
@@ -185,13 +201,8 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
         command.insert(command.begin(), {"explorer", "/desktop=basilrain,1920x1080"});
     ChildProcess saver("/usr/bin/wine", command, {}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
-    const XServer::Monitor screen = x.monitors()[0];
-    XServer::Screenshot shot;
-    for (int waited = 0; skyShown(shot, screen, backdrop) < 0.99 && waited < 15000; waited += 200) {
-        sleepMs(200);
-        shot = x.screenshot();
-    }
-    EXPECT_GE(skyShown(shot, screen, backdrop), 0.99)
+    const XServer::Screenshot shot = waitForSky(x, backdrop, 15000);
+    EXPECT_GE(skyShown(shot, x.monitors()[0], backdrop), 0.99)
         << "no backdrop on the screen; " << saver.errorOutput();
     sleepMs(3500); // past the opening, about 2.3 seconds
     fs::create_directories("wine-shots");
@@ -262,17 +273,7 @@ TEST_P(WineMonitorsTest, EachMonitorShowsTheSceneUntilOneEndingEndsEveryCopy) {
     ChildProcess first("/usr/bin/wine", {"C:\\monitors\\basilrain.scr", "/s"}, {},
                        systemFolder.string());
     const ReferencePicture backdrop("001.gif");
-    const auto leastShown = [&](const XServer::Screenshot& shot) {
-        double least = 1.0;
-        for (const XServer::Monitor& monitor : x.monitors())
-            least = std::min(least, skyShown(shot, monitor, backdrop));
-        return least;
-    };
-    XServer::Screenshot shot;
-    for (int waited = 0; leastShown(shot) < 0.99 && waited < 20000; waited += 200) {
-        sleepMs(200);
-        shot = x.screenshot();
-    }
+    const XServer::Screenshot shot = waitForSky(x, backdrop, 20000);
     for (const XServer::Monitor& monitor : x.monitors())
         EXPECT_GE(skyShown(shot, monitor, backdrop), 0.99)
             << "no backdrop on the " << monitor.width << "x" << monitor.height << " monitor; "
