@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -37,8 +38,13 @@ bool enterPicturesFolder() {
     return true;
 }
 
-// The launcher sets them, knowing the display.
-void setVideoDefaults() {}
+// SDL holds the display awake while its video is open, as a game or a film would want; a screen
+// saver has to let the host and the system blank and power off the monitor at their own time.
+// The launcher sets the rest, knowing the display.
+void setVideoDefaults() {
+    if (!isSet("SDL_VIDEO_ALLOW_SCREENSAVER"))
+        setenv("SDL_VIDEO_ALLOW_SCREENSAVER", "1", 1);
+}
 
 bool displayExpected() {
     if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"))

@@ -51,6 +51,9 @@ void setVideoDefaults() {
     // it gets the panel's own pixels and the scene is scaled once. Set as SDL2's hint rather
     // than in a manifest so that, like the pace, the user can still override it.
     setUnlessSet("SDL_WINDOWS_DPI_AWARENESS", "permonitorv2");
+    // Otherwise SDL asks Windows to keep the display on for as long as the saver runs, and the
+    // power plan's "turn off the display" never comes.
+    setUnlessSet("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
 }
 
 // The desktop is always there to draw on.
