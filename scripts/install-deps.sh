@@ -12,13 +12,14 @@ running=(
 )
 # The screen-saver hosts, the X servers (one screen; several monitors) and input the end-to-end
 # tests drive, the window manager and the maker of the Debian systems the package is tried on,
-# the packages' checkers, the benchmark's instruction counter, peer and X damage reports, the
-# fuzzer's compiler, and the window and debugger the display-loss trials use.
+# the packages' checkers, the benchmark's instruction counter, peer and X damage reports, the X
+# server's screen-saver state, the fuzzer's compiler, and the window and debugger the display-loss
+# trials use.
 testing=(
   libgtest-dev
   xvfb tigervnc-standalone-server xdotool
   debootstrap openbox
-  valgrind xscreensaver-data libxdamage-dev
+  valgrind xscreensaver-data libxdamage-dev libxss-dev
   xscreensaver mate-screensaver xsecurelock dbus
   file lintian desktop-file-utils
   rpm rpmlint cpio

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
 #include <csignal>
@@ -118,6 +119,24 @@ bool XServer::xdotool(const std::vector<std::string>& args) {
     ChildProcess tool("/usr/bin/xdotool", args, {displayVariable()});
     int status = -1;
     return tool.waitFor(5000, &status) && status == 0;
+}
+
+void XServer::setScreenSaver(int seconds) {
+    XSetScreenSaver(display, seconds, 0, DefaultBlanking, DefaultExposures);
+    XSync(display, False);
+}
+
+bool XServer::screenSaverOn() {
+    XScreenSaverInfo info = {};
+    return XScreenSaverQueryInfo(display, DefaultRootWindow(display), &info) &&
+           info.state == ScreenSaverOn;
+}
+
+std::string XServer::screenSaverSettings() {
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(display, &timeout, &interval, &blanking, &exposures);
+    return "timeout " + std::to_string(timeout) + " cycle " + std::to_string(interval) +
+           " blanking " + std::to_string(blanking) + " exposures " + std::to_string(exposures);
 }
 
 XServer::Screenshot XServer::screenshot() {

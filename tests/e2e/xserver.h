@@ -41,6 +41,13 @@ class XServer {
     // Runs xdotool with `args` against this server and waits for it.
     bool xdotool(const std::vector<std::string>& args);
 
+    // The server's own screen saver, which comes on after `seconds` without input unless a
+    // client holds the display awake: the witness of whether a program lets the monitor sleep.
+    void setScreenSaver(int seconds);
+    bool screenSaverOn();
+    // Its settings, as `xset q` shows them, to tell whether a program changed them for good.
+    std::string screenSaverSettings();
+
     struct Screenshot {
         int width = 0;
         int height = 0;

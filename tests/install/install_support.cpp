@@ -275,6 +275,24 @@ double Backdrop::worstQuarter(const XServer::Screenshot& shot, int left, int top
     return worst;
 }
 
+bool sceneShown(XServer& x) {
+    for (int waited = 0; waited < 10000; waited += 100) {
+        const XServer::Screenshot shot = x.screenshot();
+        const bool shown = std::all_of(
+            x.monitors().begin(), x.monitors().end(), [&shot](const XServer::Monitor& m) {
+                for (int y = m.y; y < m.y + m.height; ++y)
+                    for (int col = m.x; col < m.x + m.width; ++col)
+                        if (shot.at(col, y) != 0 && shot.at(col, y) != XServer::rootGrey)
+                            return true;
+                return false;
+            });
+        if (shown)
+            return true;
+        sleepMs(100);
+    }
+    return false;
+}
+
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
                                  double* worst, double scale) {
     XServer::Screenshot shot;

@@ -126,6 +126,9 @@ class Backdrop {
     ReferencePicture picture;
 };
 
+// Waits until the program has put its first frame on every monitor: something other than the
+// root's own black or grey.
+bool sceneShown(XServer& x);
 // Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
                                  double* worst, double scale = 1.0);

@@ -4,8 +4,9 @@
 // a damaged and a missing picture too; in a Wine virtual desktop it leaves the desktop's size
 // alone; preview and settings requests end at once with no window; nothing is written anywhere;
 // the ZIP and the installer hold the program and both SDL libraries, and the uninstaller takes
-// every file and the setting away. On an Xvnc of two monitors each monitor shows the whole scene,
-// and late motion on the second or the death of the first process ends them all.
+// every file and the setting away. It never asks Windows to keep the display on, so the power
+// plan still turns the monitor off at its time. On an Xvnc of two monitors each monitor shows
+// the whole scene, and late motion on the second or the death of the first process ends them all.
 #include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
@@ -151,6 +152,17 @@ XServer::Screenshot waitForSky(XServer& x, const ReferencePicture& backdrop, int
     return shot;
 }
 
+// Whether the saver asked Windows to keep the display on: Wine's ntdll channel names every
+// execution state a program requests ("NtSetThreadExecutionState (0x80000002, ...)").
+bool keptTheDisplayOn(const std::string& errors) {
+    constexpr unsigned long displayRequired = 0x2;
+    const std::string call = "NtSetThreadExecutionState (";
+    for (size_t at = errors.find(call); at != std::string::npos; at = errors.find(call, at + 1))
+        if (std::strtoul(errors.c_str() + at + call.size(), nullptr, 16) & displayRequired)
+            return true;
+    return false;
+}
+
 struct SceneRun {
     const char* name;
     const char* folder;
@@ -199,7 +211,7 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     std::vector<std::string> command = {program, "/s"};
     if (run.inVirtualDesktop)
         command.insert(command.begin(), {"explorer", "/desktop=basilrain,1920x1080"});
-    ChildProcess saver("/usr/bin/wine", command, {}, systemFolder.string());
+    ChildProcess saver("/usr/bin/wine", command, {"WINEDEBUG=warn+ntdll"}, systemFolder.string());
     const ReferencePicture backdrop("001.gif");
     const XServer::Screenshot shot = waitForSky(x, backdrop, 15000);
     EXPECT_GE(skyShown(shot, x.monitors()[0], backdrop), 0.99)
@@ -213,6 +225,7 @@ TEST_P(WineSceneTest, FromTheSystemFolderUnderItsShortName) {
     int status = -1;
     ASSERT_TRUE(saver.waitFor(15000, &status)) << "it did not end";
     EXPECT_EQ(status, 0);
+    EXPECT_FALSE(keptTheDisplayOn(saver.errorOutput()));
     for (const std::string& picture : run.named)
         EXPECT_NE(saver.errorOutput().find("cannot use " + picture), std::string::npos)
             << saver.errorOutput();
