@@ -260,12 +260,15 @@ TEST_P(XScreenSaverTest, ShowsTheSceneAndLeavesNothingBehindOverTenCycles) {
             if (!(activated = tell("-activate")))
                 sleepMs(100);
         ASSERT_TRUE(activated) << "xscreensaver did not take -activate\n" << daemon.errorOutput();
-        const pid_t program = findProcess(tree.program(), 5000);
+        pid_t program = findProcess(tree.program(), 5000);
         ASSERT_GT(program, 0) << "xscreensaver did not start the launcher\n"
                               << daemon.errorOutput();
 
         if (cycle == 0) {
             expectScene(x, 0, 0, 1920, 1080, "xscreensaver", daemon.errorOutput());
+            // On a busy machine the host may start its hack again while the first comes up: the
+            // one looked at is the one that shows the scene.
+            program = findProcess(tree.program(), 5000);
             EXPECT_EQ(runtimeName(runtimeOf(program)), runtimeName(runtime()));
             const std::string hostWindow = environmentOf(program, "XSCREENSAVER_WINDOW");
             EXPECT_NE(hostWindow, "");
