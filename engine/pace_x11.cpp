@@ -62,13 +62,13 @@ bool runtimeKeepsThePace() {
 
 bool startPresentClock(Display* display, Window window) {
     xcb_connection_t* connection = XGetXCBConnection(display);
-    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_present_id);
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_present_id);
     if (!extension || !extension->present)
         return false;
     xcb_present_query_version_reply_t* version = xcb_present_query_version_reply(
         connection,
-        xcb_present_query_version(connection, XCB_PRESENT_MAJOR_VERSION,
-                                  XCB_PRESENT_MINOR_VERSION),
+        xcb_present_query_version(connection, XCB_PRESENT_MAJOR_VERSION, XCB_PRESENT_MINOR_VERSION),
         nullptr);
     if (!version)
         return false;
