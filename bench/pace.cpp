@@ -222,7 +222,7 @@ int runPace(const std::string& launcher, pid_t xServer, const std::string& peer)
                 measuredSeconds, settleSeconds);
     std::printf("  %-20s %8s %9s %8s %9s %11s\n", "", "program", "X server", "total", "frames/s",
                 "ms a frame");
-    const std::string peerName = peer.substr(peer.rfind('/') + 1) + (" (peer)");
+    const std::string peerName = peer.substr(peer.rfind('/') + 1);
     bool measured = true;
     std::string notes;
     for (const Place& place : places) {
@@ -246,7 +246,7 @@ int runPace(const std::string& launcher, pid_t xServer, const std::string& peer)
         const std::unique_ptr<HostWindow> window = windowFor(place, display);
         const Row peerRow =
             peerOf(peer, window ? window->id() : rootWindow(display), place.hosted, xServer);
-        printRow(peerName + (place.hosted ? "" : " -root"), peerRow);
+        printRow(peerName + (place.hosted ? " (peer)" : " -root"), peerRow);
         measured = peerRow.why.empty() && measured;
     }
     std::printf("\nprogram, X server: CPU time (utime+stime) over the same %d s, as a share of one "
