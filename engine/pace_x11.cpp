@@ -1,9 +1,8 @@
 // The display's pace, kept by the program where its SDL keeps none: the classic SDL 1.2 and
 // sdl12-compat's software renderer show a frame as soon as it is drawn, hundreds or thousands a
 // second, where the display shows some sixty. Each frame then waits for the display's next
-// refresh: the X server's Present extension tells when it comes; without Present, the refresh
-// rate RandR reports for the monitor under the window sets the interval; with neither the loop
-// runs free, as it always did.
+// refresh, which the X server's Present extension tells (every X server since 2013 has it;
+// without it the loop runs free, as it always did).
 #include "platform.h"
 #include "scene.h"
 
@@ -11,10 +10,8 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 #include <xcb/present.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -38,15 +35,9 @@ struct PresentClock {
 };
 
 PresentClock present;
-timespec refreshInterval = {0, 0}; // without Present; zero when the display reports no rate
-timespec nextRefresh = {0, 0};
 
-long long nanoseconds(const timespec& t) {
-    return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
-timespec fromNanoseconds(long long ns) {
-    return {static_cast<time_t>(ns / 1000000000LL), static_cast<long>(ns % 1000000000LL)};
+long long milliseconds(const timespec& t) {
+    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
 }
 
 // sdl12-compat waits for the vertical blank when asked to and drawing with OpenGL; the classic
@@ -60,18 +51,18 @@ bool runtimeKeepsThePace() {
     return sync && std::atoi(sync) != 0 && !(renderer && strcasecmp(renderer, "software") == 0);
 }
 
-bool startPresentClock(Display* display, Window window) {
+void startPresentClock(Display* display, Window window) {
     xcb_connection_t* connection = XGetXCBConnection(display);
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(connection, &xcb_present_id);
     if (!extension || !extension->present)
-        return false;
+        return;
     xcb_present_query_version_reply_t* version = xcb_present_query_version_reply(
         connection,
         xcb_present_query_version(connection, XCB_PRESENT_MAJOR_VERSION, XCB_PRESENT_MINOR_VERSION),
         nullptr);
     if (!version)
-        return false;
+        return;
     std::free(version);
     const xcb_present_event_t events = xcb_generate_id(connection);
     xcb_generic_error_t* refused = xcb_request_check(
@@ -79,50 +70,11 @@ bool startPresentClock(Display* display, Window window) {
                                                      XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY));
     if (refused) {
         std::free(refused);
-        return false;
+        return;
     }
     present.connection = connection;
     present.window = window;
     present.notices = xcb_register_for_special_xge(connection, &xcb_present_id, events, nullptr);
-    return present.notices != nullptr;
-}
-
-// The refresh interval of the mode of the monitor under the window's middle; zero when RandR
-// names none.
-timespec refreshIntervalUnder(Display* display, Window window) {
-    XWindowAttributes own;
-    int x = 0, y = 0;
-    Window child = 0;
-    const Window root = DefaultRootWindow(display);
-    XRRScreenResources* resources = nullptr;
-    timespec interval = {0, 0};
-    if (!XGetWindowAttributes(display, window, &own) ||
-        !XTranslateCoordinates(display, window, root, own.width / 2, own.height / 2, &x, &y,
-                               &child) ||
-        !(resources = XRRGetScreenResourcesCurrent(display, root)))
-        return interval;
-    for (int c = 0; c < resources->ncrtc && nanoseconds(interval) == 0; ++c) {
-        XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[c]);
-        if (!crtc)
-            continue;
-        const bool holds = x >= crtc->x && y >= crtc->y &&
-                           x < crtc->x + static_cast<int>(crtc->width) &&
-                           y < crtc->y + static_cast<int>(crtc->height);
-        for (int m = 0; holds && m < resources->nmode; ++m) {
-            const XRRModeInfo& mode = resources->modes[m];
-            double lines = mode.vTotal;
-            if (mode.modeFlags & RR_DoubleScan)
-                lines *= 2;
-            if (mode.modeFlags & RR_Interlace)
-                lines /= 2;
-            if (mode.id == crtc->mode && mode.dotClock > 0 && mode.hTotal > 0 && lines > 0)
-                interval = fromNanoseconds(
-                    static_cast<long long>(1e9 * mode.hTotal * lines / mode.dotClock));
-        }
-        XRRFreeCrtcInfo(crtc);
-    }
-    XRRFreeScreenResources(resources);
-    return interval;
 }
 
 enum class Notice { came, late, cut };
@@ -136,7 +88,8 @@ Notice noticeOf(uint32_t serial, uint64_t* count) {
                    xcb_poll_for_special_event(present.connection, present.notices)) {
             const auto* notice = reinterpret_cast<xcb_present_complete_notify_event_t*>(event);
             const bool ours = notice->serial == serial;
-            *count = notice->msc;
+            if (ours)
+                *count = notice->msc;
             std::free(event);
             if (ours)
                 return Notice::came;
@@ -146,7 +99,7 @@ Notice noticeOf(uint32_t serial, uint64_t* count) {
             return Notice::cut;
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        const long long left = longestWaitMs - (nanoseconds(now) - nanoseconds(start)) / 1000000;
+        const long long left = longestWaitMs - (milliseconds(now) - milliseconds(start));
         if (left <= 0)
             return Notice::late;
         pollfd connection = {xcb_get_file_descriptor(present.connection), POLLIN, 0};
@@ -178,15 +131,6 @@ void awaitPresentClock() {
     xcb_discard_reply(present.connection, asked.sequence);
 }
 
-void awaitRefreshInterval() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    // A frame that took longer than the interval starts the count afresh.
-    const long long due = std::max(nanoseconds(nextRefresh), nanoseconds(now));
-    nextRefresh = fromNanoseconds(due + nanoseconds(refreshInterval));
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &nextRefresh, nullptr);
-}
-
 } // namespace
 
 void keepToTheDisplaysPace() {
@@ -197,13 +141,10 @@ void keepToTheDisplaysPace() {
     if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display ||
         !info.info.x11.window)
         return;
-    if (!startPresentClock(info.info.x11.display, info.info.x11.window))
-        refreshInterval = refreshIntervalUnder(info.info.x11.display, info.info.x11.window);
+    startPresentClock(info.info.x11.display, info.info.x11.window);
 }
 
 void awaitTheDisplay() {
     if (present.notices)
         awaitPresentClock();
-    else if (nanoseconds(refreshInterval) > 0)
-        awaitRefreshInterval();
 }
