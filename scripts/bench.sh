@@ -160,7 +160,7 @@ if [ "$mode" = --monitors ]; then
       "${pids[@]}" "$xserver_pid")
     launched="the launcher ran $(sed -n 's|^[^/]*\(/.*libSDL-1\.2\.so[^ ]*\)$|\1|p' \
       "/proc/${pids[0]}/maps" | head -n1) with $(tr '\0' '\n' <"/proc/${pids[0]}/environ" |
-      grep -E '^(SDL_VIDEODRIVER|SDL12COMPAT_SCALE_METHOD)=' | sort | paste -sd ' ')"
+      grep -E '^(SDL_VIDEODRIVER|SDL_RENDER_DRIVER|SDL12COMPAT_SCALE_METHOD)=' | sort | paste -sd ' ')"
     stop_players
     stop_xserver
     awk -v n=$# -v figures="$figures" -v places="$places" -v title="$title" 'BEGIN {
