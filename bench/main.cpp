@@ -76,11 +76,9 @@ int main(int argc, char* argv[]) {
         return runCountedChild(argv[2], std::atoi(argv[3]));
     if (mode == "pace" && argc == 5)
         return runPace(argv[2], std::atoi(argv[3]), argv[4]);
-    if (mode == "pace-child" && argc == 2)
-        return runPaceChild();
     std::fprintf(stderr,
                  "usage: %s [frames ROUNDS FRAMES | startup SUBJECT | count SUBJECT FRAMES |\n"
-                 "  pace LAUNCHER X-SERVER-PID PEER | pace-child]\n",
+                 "  pace LAUNCHER X-SERVER-PID PEER]\n",
                  argv[0]);
     return 2;
 }

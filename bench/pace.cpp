@@ -1,19 +1,18 @@
+// The pace the program settles at on a real X server, as hosts and users start it: the frames
+// a second each window shows, counted by basilrain-window-load from the X server's damage
+// reports, and the CPU the program and the server spend over the same seconds.
 #include "pace.h"
 
 #include "host_window.h"
 #include "process.h"
-#include "runtimes.h"
-#include "timer.h"
 
-#include "cast.h"
-#include "scene.h"
-
-#include <SDL.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,13 +23,17 @@ namespace {
 constexpr int settleSeconds = 3; // start-up and the first frames stay out of the measurement
 constexpr int measuredSeconds = 10;
 
-// The windows hosts hand a hack: the whole screen, and a settings dialog's preview.
-struct Size {
+// Where the scene is shown: a host's window of the screen's size, a settings dialog's preview,
+// and the whole screen when started on its own.
+struct Place {
     int width;
     int height;
     const char* what;
+    bool hosted;
 };
-constexpr Size sizes[] = {{1920, 1080, "host window"}, {400, 300, "preview"}};
+constexpr Place places[] = {{1920, 1080, "host window", true},
+                            {400, 300, "preview", true},
+                            {1920, 1080, "standalone", false}};
 
 // How the launcher is asked for each runtime: an environment setting, or none for its own
 // choice.
@@ -41,8 +44,9 @@ struct Asked {
 constexpr Asked asked[] = {
     {"classic", "BASILRAIN_SDL12_COMPAT_DIR=none"}, // its way back to the system's SDL
     {"sdl12-compat", nullptr},                      // what the launcher prefers
-    // Smoothing, as the launcher leaves it on a GPU: what its choice saves on a software one.
-    {"sdl12-compat linear", "SDL12COMPAT_SCALE_METHOD=linear"},
+    // OpenGL, paced by sdl12-compat itself: what the launcher picks on a GPU, and what it
+    // picked on a software rasteriser before the software renderer.
+    {"sdl12-compat opengl", "SDL_RENDER_DRIVER=opengl"},
 };
 
 // The SDL 1.2 library a running process has mapped.
@@ -64,15 +68,8 @@ std::vector<std::string> environmentOf(pid_t pid) {
     return entries;
 }
 
-std::string folderOf(pid_t pid) {
-    char path[4096];
-    const ssize_t n =
-        readlink(("/proc/" + std::to_string(pid) + "/cwd").c_str(), path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
-}
-
-pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-            const std::string& folder, int output) {
+pid_t spawn(const std::vector<std::string>& arguments,
+            const std::vector<std::string>& environment) {
     std::vector<char*> argv;
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -84,10 +81,6 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::st
 
     const pid_t pid = fork();
     if (pid == 0) {
-        if (!folder.empty() && chdir(folder.c_str()) != 0)
-            _exit(127);
-        if (output >= 0)
-            dup2(output, STDOUT_FILENO);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
@@ -99,35 +92,6 @@ void stop(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-struct Share {
-    double process = -1.0; // percent of one core
-    double server = -1.0;
-};
-
-// The CPU shares of a process and the X server over the same measured seconds, after settling.
-Share measureShares(pid_t pid, pid_t xServer) {
-    sleep(settleSeconds);
-    const double start = nowUs();
-    const long process0 = cpuTicks(pid);
-    const long server0 = cpuTicks(xServer);
-    sleep(measuredSeconds);
-    const long process1 = cpuTicks(pid);
-    const long server1 = cpuTicks(xServer);
-    const double ticks = (nowUs() - start) / 1e6 * static_cast<double>(sysconf(_SC_CLK_TCK));
-    Share s;
-    if (process0 >= 0 && process1 >= 0)
-        s.process = 100.0 * static_cast<double>(process1 - process0) / ticks;
-    if (server0 >= 0 && server1 >= 0)
-        s.server = 100.0 * static_cast<double>(server1 - server0) / ticks;
-    return s;
-}
-
-std::string percent(double share) {
-    char text[32];
-    std::snprintf(text, sizeof text, share < 0 ? "?" : "%.1f%%", share);
-    return text;
-}
-
 std::vector<std::string> ownEnvironment() {
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e)
@@ -136,10 +100,10 @@ std::vector<std::string> ownEnvironment() {
 }
 
 struct Row {
-    std::string sdl;
-    Share program;
-    Share counted;
+    double program = -1.0; // percent of one core
+    double server = -1.0;
     double framesPerSecond = -1.0;
+    std::string sdl;
     std::string launcherSet; // what the launcher added to the environment it was given
     std::string why;
 };
@@ -157,77 +121,60 @@ std::string addedTo(const std::vector<std::string>& given, const std::vector<std
     return added;
 }
 
-Row paceOf(const Asked& a, const std::string& launcher, const HostWindow& window, pid_t xServer) {
+// The frames a second shown in `window` and the CPU of `pid` and the X server, over the
+// measured seconds after start-up.
+Row measure(pid_t pid, const std::string& window, pid_t xServer) {
     Row row;
-    if (!window.made()) {
-        row.why = "no host window could be made";
-        return row;
-    }
-    std::vector<std::string> environment = ownEnvironment();
-    environment.push_back("XSCREENSAVER_WINDOW=" + window.id());
-    if (a.setting)
-        environment.push_back(a.setting);
-
-    // The program as hosts start it; the launcher hands its process over to the program.
-    const pid_t program = spawn({launcher}, environment, "", -1);
-    row.program = measureShares(program, xServer);
-    row.sdl = mappedSdl(program);
-    const std::vector<std::string> programsEnvironment = environmentOf(program);
-    const std::string programsFolder = folderOf(program);
-    stop(program);
-    if (row.sdl.empty() || programsFolder.empty()) {
-        row.why = "the launcher's program did not run for " +
-                  std::to_string(settleSeconds + measuredSeconds) + " s";
-        return row;
-    }
-    row.launcherSet = addedTo(environment, programsEnvironment);
-
-    // Its twin counts the frames: the same scene, environment, folder and window, in this
-    // benchmark.
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return row;
-    const pid_t twin =
-        spawn({selfPath(), "pace-child"}, programsEnvironment, programsFolder, pipeEnds[1]);
-    close(pipeEnds[1]);
-    row.counted = measureShares(twin, xServer);
-    kill(twin, SIGUSR1);
+    sleep(settleSeconds);
+    const std::string counter =
+        selfPath().substr(0, selfPath().rfind('/') + 1) + "basilrain-window-load";
     std::string output;
-    char buffer[256];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<size_t>(n));
-    close(pipeEnds[0]);
-    waitpid(twin, nullptr, 0);
-    double frames = 0.0;
-    double seconds = 0.0;
-    char counted[4096] = "";
-    if (std::sscanf(output.c_str(), "%lf %lf %4095s", &frames, &seconds, counted) != 3 ||
-        seconds <= 0.0) {
-        row.why = "the frame count failed";
-        return row;
-    }
-    char* resolved = realpath(counted, nullptr);
-    if (!resolved || row.sdl != resolved)
-        row.why = std::string("the frames were counted on ") + counted + ", not on " + row.sdl;
-    free(resolved);
-    row.framesPerSecond = frames / seconds;
+    if (!runCommand(shellQuoted(counter) + " " + window + " " + std::to_string(measuredSeconds) +
+                        " " + std::to_string(pid) + " " + std::to_string(xServer),
+                    &output) ||
+        std::sscanf(output.c_str(), "%lf %lf %lf", &row.framesPerSecond, &row.program,
+                    &row.server) != 3)
+        row.why = "the frames could not be counted: " + output;
+    else if (row.program < 0)
+        row.why = "it did not run for " + std::to_string(settleSeconds + measuredSeconds) + " s";
     return row;
 }
 
-// The peer hack in the same kind of window, as xscreensaver hands it one.
-Row peerOf(const std::string& peer, const HostWindow& window, pid_t xServer) {
-    Row row;
-    if (access(peer.c_str(), X_OK) != 0 || !window.made()) {
-        row.why = window.made() ? peer + " is not installed" : "no host window could be made";
+Row paceOf(const Asked& a, const std::string& launcher, const std::string& window, bool hosted,
+           pid_t xServer) {
+    std::vector<std::string> environment = ownEnvironment();
+    if (hosted)
+        environment.push_back("XSCREENSAVER_WINDOW=" + window);
+    if (a.setting)
+        environment.push_back(a.setting);
+    // The program as hosts and users start it; the launcher hands its process over to it.
+    const pid_t program = spawn({launcher}, environment);
+    Row row = measure(program, window, xServer);
+    row.sdl = mappedSdl(program);
+    row.launcherSet = addedTo(environment, environmentOf(program));
+    stop(program);
+    return row;
+}
+
+// The peer hack in the same window, as xscreensaver hands it one, or on the whole screen.
+Row peerOf(const std::string& peer, const std::string& window, bool hosted, pid_t xServer) {
+    if (access(peer.c_str(), X_OK) != 0) {
+        Row row;
+        row.why = peer + " is not installed";
         return row;
     }
-    const pid_t hack = spawn({peer, "-window-id", window.id()}, ownEnvironment(), "", -1);
-    row.program = measureShares(hack, xServer);
+    const pid_t hack = spawn(hosted ? std::vector<std::string>{peer, "-window-id", window}
+                                    : std::vector<std::string>{peer, "-root"},
+                             ownEnvironment());
+    Row row = measure(hack, window, xServer);
     stop(hack);
-    if (row.program.process < 0)
-        row.why =
-            "the peer did not run for " + std::to_string(settleSeconds + measuredSeconds) + " s";
     return row;
+}
+
+std::string percent(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, share < 0 ? "?" : "%.1f%%", share);
+    return text;
 }
 
 void printRow(const std::string& name, const Row& row) {
@@ -236,90 +183,76 @@ void printRow(const std::string& name, const Row& row) {
         std::fflush(stdout);
         return;
     }
-    const bool both = row.program.process >= 0 && row.program.server >= 0;
-    char frames[32] = "-";
-    if (row.framesPerSecond >= 0)
+    char frames[32] = "?";
+    char perFrame[32] = "?";
+    if (row.framesPerSecond > 0) {
         std::snprintf(frames, sizeof frames, "%.1f", row.framesPerSecond);
-    std::printf("  %-20s %8s %9s %8s %9s\n", name.c_str(), percent(row.program.process).c_str(),
-                percent(row.program.server).c_str(),
-                percent(both ? row.program.process + row.program.server : -1).c_str(), frames);
+        std::snprintf(perFrame, sizeof perFrame, "%.2f",
+                      10.0 * (row.program + row.server) / row.framesPerSecond);
+    }
+    std::printf("  %-20s %8s %9s %8s %9s %11s\n", name.c_str(), percent(row.program).c_str(),
+                percent(row.server).c_str(), percent(row.program + row.server).c_str(), frames,
+                perFrame);
     std::fflush(stdout);
 }
 
-// The program's and the server's CPU for each frame, from one measurement: what a setting costs
-// even when a busy machine keeps the scene below the display's pace.
-std::string perFrame(const Share& share, double framesPerSecond) {
-    if (share.process < 0 || share.server < 0 || framesPerSecond <= 0)
-        return "? ms a frame";
-    char text[48];
-    std::snprintf(text, sizeof text, "%.2f ms of CPU a frame",
-                  10.0 * (share.process + share.server) / framesPerSecond);
-    return text;
+// The root window, whose damage reports take in every window drawn on the screen.
+std::string rootWindow(const std::string& display) {
+    Display* connection = XOpenDisplay(display.c_str());
+    if (!connection)
+        return "";
+    const std::string root = std::to_string(DefaultRootWindow(connection));
+    XCloseDisplay(connection);
+    return root;
 }
 
-volatile sig_atomic_t enough = 0;
+// A host's window of the place's size, made as hosts make them; none for a standalone run.
+std::unique_ptr<HostWindow> windowFor(const Place& place, const std::string& display) {
+    if (!place.hosted)
+        return nullptr;
+    return std::make_unique<HostWindow>(display, 0, 0, place.width, place.height);
+}
 
 } // namespace
 
 int runPace(const std::string& launcher, pid_t xServer, const std::string& peer) {
     const char* variable = std::getenv("DISPLAY");
     const std::string display = variable ? variable : "";
-    std::printf("pace in a host's window on %s, %d s each after %d s of start-up\n\n",
-                display.c_str(), measuredSeconds, settleSeconds);
-    std::printf("  %-20s %8s %9s %8s %9s\n", "", "program", "X server", "total", "frames/s");
-    const std::string peerName = peer.substr(peer.rfind('/') + 1) + " (peer)";
+    std::printf("pace on %s, %d s each after %d s of start-up\n\n", display.c_str(),
+                measuredSeconds, settleSeconds);
+    std::printf("  %-20s %8s %9s %8s %9s %11s\n", "", "program", "X server", "total", "frames/s",
+                "ms a frame");
+    const std::string peerName = peer.substr(peer.rfind('/') + 1);
     bool measured = true;
     std::string notes;
-    for (const Size& size : sizes) {
-        std::printf("%dx%d %s\n", size.width, size.height, size.what);
+    for (const Place& place : places) {
+        std::printf("%dx%d %s\n", place.width, place.height, place.what);
         std::fflush(stdout);
         std::vector<std::string> loaded;
         for (const Asked& a : asked) {
-            const HostWindow window(display, 0, 0, size.width, size.height);
-            const Row row = paceOf(a, launcher, window, xServer);
+            const std::unique_ptr<HostWindow> window = windowFor(place, display);
+            const std::string drawn = window ? window->id() : rootWindow(display);
+            const Row row = paceOf(a, launcher, drawn, place.hosted, xServer);
             loaded.push_back(row.sdl);
             printRow(a.runtime, row);
             measured = row.why.empty() && measured;
-            notes += std::to_string(size.width) + "x" + std::to_string(size.height) + " " +
-                     a.runtime + ": the program loaded " + row.sdl + "\n  the launcher set " +
-                     row.launcherSet + "\n  the twin's CPU " + percent(row.counted.process) +
-                     ", X server " + percent(row.counted.server) + ": " +
-                     perFrame(row.counted, row.framesPerSecond) + "\n";
+            notes += std::to_string(place.width) + "x" + std::to_string(place.height) + " " +
+                     place.what + ", " + a.runtime + ": the program loaded " + row.sdl +
+                     "\n  the launcher set " + row.launcherSet + "\n";
         }
         if (loaded[0] == loaded[1])
             notes += "  (classic and sdl12-compat loaded the same library: this launcher cannot be "
                      "asked for classic SDL)\n";
-        const HostWindow window(display, 0, 0, size.width, size.height);
-        const Row peerRow = peerOf(peer, window, xServer);
-        printRow(peerName, peerRow);
+        const std::unique_ptr<HostWindow> window = windowFor(place, display);
+        const Row peerRow =
+            peerOf(peer, window ? window->id() : rootWindow(display), place.hosted, xServer);
+        printRow(peerName + (place.hosted ? " (peer)" : " -root"), peerRow);
         measured = peerRow.why.empty() && measured;
     }
     std::printf("\nprogram, X server: CPU time (utime+stime) over the same %d s, as a share of one "
-                "core\nframes/s: this benchmark runs the same scene with the program's "
-                "environment, folder and\n  window, read from /proc while it ran, and counts its "
-                "flips over %d s more\n%s",
-                measuredSeconds, measuredSeconds, notes.c_str());
+                "core\nframes/s: the X server's damage reports on the window (standalone: on the "
+                "root, which\n  takes in every window on it); ms a frame: the program's and the "
+                "server's CPU a frame\n%s",
+                measuredSeconds, notes.c_str());
     return measured ? 0 : 1;
-}
-
-int runPaceChild() {
-    // Counting stops when the parent has finished measuring.
-    signal(SIGUSR1, [](int) { enough = 1; });
-    if (!openScreen())
-        return 1;
-    setUpCast();
-    dest.init(screen);
-    SDL_ShowCursor(SDL_DISABLE);
-
-    const double settled = nowUs() + settleSeconds * 1e6;
-    while (nowUs() < settled)
-        runFrame();
-    long frames = 0;
-    const double start = nowUs();
-    while (!enough) {
-        runFrame();
-        ++frames;
-    }
-    std::printf("%ld %.3f %s\n", frames, (nowUs() - start) / 1e6, loadedSdlFile().c_str());
-    return 0;
 }

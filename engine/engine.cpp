@@ -156,6 +156,7 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         endPromptlyUnderHost();
     if (!openScreen())
         return 1;
+    keepToTheDisplaysPace();
     if (!hosted)
         playOnEveryMonitor(argv);
     setUpCast();
@@ -166,6 +167,7 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         if (hosted)
             putOffStallEnd();
         runFrame();
+        awaitTheDisplay();
     }
     return 0;
 }

@@ -20,6 +20,14 @@ void putOffStallEnd();
 // once with status 1, having said so, instead of leaving it hung on a connection that is gone.
 void endWhenTheDisplayGoes();
 
+// Once the screen is open, where the SDL runtime shows each frame as soon as it is drawn
+// rather than at the display's refresh: has every frame from then on wait in awaitTheDisplay()
+// for the display to be ready for the next one. Elsewhere, and on SDL's dummy screen, nothing.
+void keepToTheDisplaysPace();
+
+// Called once a frame, after the flip.
+void awaitTheDisplay();
+
 // Standalone on a screen whose windows nobody manages: makes the full-screen window cover the
 // screen, as a window manager would have.
 void fillScreenWithoutWindowManager();

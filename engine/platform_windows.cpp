@@ -73,5 +73,9 @@ void putOffStallEnd() {}
 // The desktop does not go away under a running program.
 void endWhenTheDisplayGoes() {}
 
+// Direct3D waits for the display's vertical blank itself.
+void keepToTheDisplaysPace() {}
+void awaitTheDisplay() {}
+
 // Windows makes full-screen windows itself.
 void fillScreenWithoutWindowManager() {}

@@ -3,8 +3,9 @@
 # the raw SDL calls it cannot do without, on classic SDL and on sdl12-compat where installed, on
 # SDL's dummy video driver, or with --xvfb on a private X server. With --pace it installs the
 # program and prints instead the CPU it and a 1920x1080 X server spend at the pace it settles
-# at, and its frames a second, under the launcher in a host's full-screen window and in a
-# preview window on each runtime, beside the peer hack fuzzyflakes in the same windows. With
+# at, its frames a second and the CPU a frame, under the launcher in a host's full-screen
+# window, in a preview window and standalone on each runtime, beside the peer hack fuzzyflakes
+# in the same places. With
 # --windows it builds the Windows screen saver and prints what it costs under Wine on a 1920x1080
 # X server: the CPU of the saver, the X server and Wine's server, its frames a second, its
 # resident memory after 10 s and 5 minutes, and the presentation interval it asks Direct3D for.
@@ -60,7 +61,7 @@ trap '[ -z "$saver" ] || { kill "$saver"; wineserver -k; wineserver -w; } 2>/dev
       rm -rf "$log" "$prefix" "$displayfile"' EXIT
 targets=(bench)
 case "$mode" in
-  --pace) targets+=(basilrain) ;;
+  --pace) targets+=(basilrain window_load) ;;
   --monitors) targets=(basilrain window_load vnc_layout) ;;
   --windows)
     targets=(window_load)
@@ -159,7 +160,7 @@ if [ "$mode" = --monitors ]; then
       "${pids[@]}" "$xserver_pid")
     launched="the launcher ran $(sed -n 's|^[^/]*\(/.*libSDL-1\.2\.so[^ ]*\)$|\1|p' \
       "/proc/${pids[0]}/maps" | head -n1) with $(tr '\0' '\n' <"/proc/${pids[0]}/environ" |
-      grep -E '^(SDL_VIDEODRIVER|SDL12COMPAT_SCALE_METHOD)=' | sort | paste -sd ' ')"
+      grep -E '^(SDL_VIDEODRIVER|SDL_RENDER_DRIVER|SDL12COMPAT_SCALE_METHOD)=' | sort | paste -sd ' ')"
     stop_players
     stop_xserver
     awk -v n=$# -v figures="$figures" -v places="$places" -v title="$title" 'BEGIN {
@@ -274,7 +275,8 @@ elif [ "$mode" = --windows ]; then
   echo "resident memory of the saver: $memory10 after the 10 s measured, $memory300 after 5 minutes"
   echo "presentation interval asked of Direct3D (Wine's +d3d trace): ${intervals:-none seen}"
 else
-  echo "Xvfb $screen"
+  echo "Xvfb $screen; OpenGL here is $(DISPLAY=$display glxinfo -B |
+    sed -n 's/^OpenGL renderer string: //p')"
   # The launcher is left to choose the video driver, as it is wherever users start it.
   env -u SDL_VIDEODRIVER DISPLAY="$display" ./basilrain-bench pace "$prefix/bin/basilrain" \
     "$xserver_pid" "$peer"

@@ -7,7 +7,8 @@ set -euo pipefail
 running=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl1.2-compat
-  libcairo2-dev libgif-dev libx11-dev libxrandr-dev libxinerama-dev fonts-dejavu-core
+  libcairo2-dev libgif-dev libx11-dev libxrandr-dev libxinerama-dev libx11-xcb-dev
+  libxcb-present-dev fonts-dejavu-core
   mesa-utils
 )
 # The screen-saver hosts, the X servers (one screen; several monitors) and input the end-to-end

@@ -306,6 +306,17 @@ XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left,
     return shot;
 }
 
+void expectDisplaysPace(const XServer& x, unsigned long window, const std::string& what) {
+    const FramesAndRefreshes counted = framesAndRefreshes(x, window, 1000);
+    ASSERT_GE(counted.refreshes, 0) << "the X server keeps no Present frame counter";
+    EXPECT_GT(counted.frames, 0) << what << ": no frame was shown";
+    // A frame shown as the count starts or ends may fall on either side of it.
+    EXPECT_LE(counted.frames, counted.refreshes + 2)
+        << what << ": more frames than the display shows";
+    std::printf("[ paced    ] %s: %ld frames shown over %ld refreshes of the display\n",
+                what.c_str(), counted.frames, counted.refreshes);
+}
+
 void keepScreenshot(const XServer::Screenshot& shot, const std::string& name) {
     const std::string folder = std::string(BUILD_DIR) + "/e2e-shots";
     mkdir(folder.c_str(), 0755);
@@ -314,7 +325,8 @@ void keepScreenshot(const XServer::Screenshot& shot, const std::string& name) {
 
 void playUntilEscape(const std::string& launcher, const std::string& program,
                      const std::string& pictures, const std::vector<std::string>& env,
-                     const std::string& shotName, const std::function<void(pid_t)>& whilePlaying) {
+                     const std::string& shotName,
+                     const std::function<void(const XServer&, pid_t)>& whilePlaying) {
     XServer x;
     ASSERT_TRUE(x.ready()) << "Xvfb did not start";
     const Backdrop backdrop(pictures + "/001.gif");
@@ -332,7 +344,7 @@ void playUntilEscape(const std::string& launcher, const std::string& program,
 
     const pid_t pid = findProcess(program, 2000);
     ASSERT_GT(pid, 0) << "the launcher did not start " << program;
-    whilePlaying(pid);
+    whilePlaying(x, pid);
 
     ASSERT_TRUE(x.xdotool({"key", "Escape"}));
     int status = -2;

@@ -2,6 +2,7 @@
 // read, the installed program's process, and the backdrop as it should show on the screen.
 #pragma once
 
+#include "display_pace.h"
 #include "process.h"
 #include "reference_picture.h"
 #include "xserver.h"
@@ -132,12 +133,18 @@ bool sceneShown(XServer& x);
 // Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
                                  double* worst, double scale = 1.0);
+// Expects the frames shown over a second in `window` (0: anywhere on the screen) to keep to the
+// display's pace: some, and no more than the display's refreshes.
+void expectDisplaysPace(const XServer& x, unsigned long window, const std::string& what);
+
 // Keeps a screenshot beside the build's other end-to-end shots, for a person to look at.
 void keepScreenshot(const XServer::Screenshot& shot, const std::string& name);
 
 // An installed tree's launcher run from another folder on an X server of its own with `env`
 // added: expects the scene to fill the screen (the screenshot kept as `shotName`), hands the
-// program's process to `whilePlaying`, then expects Escape to end it with status 0.
+// server and the program's process to `whilePlaying`, then expects Escape to end it with
+// status 0.
 void playUntilEscape(const std::string& launcher, const std::string& program,
                      const std::string& pictures, const std::vector<std::string>& env,
-                     const std::string& shotName, const std::function<void(pid_t)>& whilePlaying);
+                     const std::string& shotName,
+                     const std::function<void(const XServer&, pid_t)>& whilePlaying);

@@ -55,54 +55,85 @@ TEST_F(InstalledTest, EveryPartLandsInItsPlaceAndNamesOnlyThisPrefix) {
     EXPECT_EQ(pathsNamed, 5) << "the man page's FILES do not name the installed paths";
 
     for (const std::string& text : {readFile(tree.launcher()), desktop, man.output}) {
-        EXPECT_EQ(text.find(BUILD_DIR "/"), std::string::npos) << "names the build folder:\n" << text;
+        EXPECT_EQ(text.find(BUILD_DIR "/"), std::string::npos) << "names the build folder:\n"
+                                                               << text;
         EXPECT_EQ(text.find(CONFIGURED_PREFIX "/"), std::string::npos)
             << "names the prefix the build was configured with:\n"
             << text;
     }
 }
 
-TEST_F(InstalledTest, LauncherPlaysTheSceneFromAnyFolderAndEndsOnEscape) {
-    playUntilEscape(tree.launcher(), tree.program(), tree.pictures(), {}, "installed-launcher",
-                    [&](pid_t program) {
-                        EXPECT_EQ(workingFolderOf(program),
-                                  std::filesystem::canonical(tree.pictures()).string());
-                        EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SYNC_TO_VBLANK"), "1");
-                        EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "")
-                            << "no host gave a window";
-                    });
+TEST_F(InstalledTest, LauncherPlaysTheSceneFromAnyFolderAtTheDisplaysPaceAndEndsOnEscape) {
+    for (SdlRuntime runtime : {SdlRuntime::classic, SdlRuntime::compat}) {
+        SCOPED_TRACE(runtimeName(runtime));
+        playUntilEscape(
+            tree.launcher(), tree.program(), tree.pictures(), {launcherChoosing(runtime)},
+            "installed-launcher-" + runtimeName(runtime), [&](const XServer& x, pid_t program) {
+                EXPECT_EQ(workingFolderOf(program),
+                          std::filesystem::canonical(tree.pictures()).string());
+                EXPECT_EQ(runtimeName(runtimeOf(program)), runtimeName(runtime));
+                EXPECT_EQ(environmentOf(program, "SDL_WINDOWID"), "") << "no host gave a window";
+                // Xvfb's OpenGL is llvmpipe: sdl12-compat draws with SDL2's software renderer,
+                // which does not wait for the display, and the program keeps its pace.
+                if (runtime == SdlRuntime::compat) {
+                    EXPECT_EQ(environmentOf(program, "SDL_RENDER_DRIVER"), "software");
+                    EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SYNC_TO_VBLANK"), "0");
+                }
+                expectDisplaysPace(x, 0, "standalone on " + runtimeName(runtime));
+            });
+    }
 }
 
 // No test machine has a GPU, so a stand-in glxinfo names the rasteriser the launcher asks about.
-TEST_F(InstalledTest, LauncherAsksSdl12CompatForTheNearestPixelOnlyOnSoftwareOpenGl) {
+TEST_F(InstalledTest, LauncherPicksSdl2sSoftwareRendererOnlyOnSoftwareOpenGl) {
     struct Case {
         SdlRuntime runtime;
         const char* renderer;
-        const char* given; // SDL12COMPAT_SCALE_METHOD as the launcher is started
-        const char* scaleMethod;
+        const char* given; // "NAME=value" set as the launcher is started, or ""
+        // What the program is then given: SDL12COMPAT_SCALE_METHOD, SDL_RENDER_DRIVER,
+        // SDL_FRAMEBUFFER_ACCELERATION and SDL12COMPAT_SYNC_TO_VBLANK.
+        std::vector<std::string> settings;
     };
     const Case cases[] = {
-        {SdlRuntime::compat, "llvmpipe (LLVM 15.0.6, 256 bits)", "", "nearest"},
-        {SdlRuntime::compat, "softpipe", "", "nearest"},
-        {SdlRuntime::compat, "llvmpipe (LLVM 15.0.6, 256 bits)", "linear", "linear"},
-        {SdlRuntime::compat, "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "", ""},
-        {SdlRuntime::compat, "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", "", ""},
-        {SdlRuntime::classic, "llvmpipe (LLVM 15.0.6, 256 bits)", "", ""},
+        {SdlRuntime::compat,
+         "llvmpipe (LLVM 15.0.6, 256 bits)",
+         "",
+         {"nearest", "software", "0", "0"}},
+        {SdlRuntime::compat, "softpipe", "", {"nearest", "software", "0", "0"}},
+        {SdlRuntime::compat,
+         "llvmpipe (LLVM 15.0.6, 256 bits)",
+         "SDL12COMPAT_SCALE_METHOD=linear",
+         {"linear", "software", "0", "0"}},
+        // Asked for OpenGL, sdl12-compat waits for the vertical blank itself.
+        {SdlRuntime::compat,
+         "llvmpipe (LLVM 15.0.6, 256 bits)",
+         "SDL_RENDER_DRIVER=opengl",
+         {"nearest", "opengl", "0", "1"}},
+        {SdlRuntime::compat, "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "", {"", "", "", "1"}},
+        {SdlRuntime::compat, "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", "", {"", "", "", "1"}},
+        {SdlRuntime::classic, "llvmpipe (LLVM 15.0.6, 256 bits)", "", {"", "", "", "1"}},
     };
+    const char* const names[] = {"SDL12COMPAT_SCALE_METHOD", "SDL_RENDER_DRIVER",
+                                 "SDL_FRAMEBUFFER_ACCELERATION", "SDL12COMPAT_SYNC_TO_VBLANK"};
     ScratchFolder bin("bin");
     const std::string glxinfo = bin.path() + "/glxinfo";
     for (const Case& c : cases) {
         std::ofstream(glxinfo) << "#!/bin/sh\necho 'OpenGL renderer string: " << c.renderer
                                << "'\n";
         std::filesystem::permissions(glxinfo, std::filesystem::perms::owner_all);
-        ChildProcess launcher(tree.launcher(), {},
-                              {"PATH=" + bin.path() + ":" + std::getenv("PATH"),
-                               "SDL_VIDEODRIVER=dummy", launcherChoosing(c.runtime),
-                               std::string("SDL12COMPAT_SCALE_METHOD=") + c.given});
+        std::vector<std::string> env = {"PATH=" + bin.path() + ":" + std::getenv("PATH"),
+                                        "SDL_VIDEODRIVER=dummy", launcherChoosing(c.runtime)};
+        for (const char* name : names)
+            env.push_back(std::string(name) + "=");
+        if (*c.given)
+            env.push_back(c.given);
+        ChildProcess launcher(tree.launcher(), {}, env);
         const pid_t program = findProcess(tree.program(), 3000);
         ASSERT_GT(program, 0) << launcher.errorOutput();
-        EXPECT_EQ(environmentOf(program, "SDL12COMPAT_SCALE_METHOD"), c.scaleMethod)
-            << runtimeName(c.runtime) << " on " << c.renderer << ", given \"" << c.given << '"';
+        for (size_t i = 0; i < c.settings.size(); ++i)
+            EXPECT_EQ(environmentOf(program, names[i]), c.settings[i])
+                << names[i] << ": " << runtimeName(c.runtime) << " on " << c.renderer
+                << ", given \"" << c.given << '"';
         launcher.signal(SIGTERM);
         ASSERT_TRUE(launcher.waitFor(3000, nullptr)) << launcher.errorOutput();
     }

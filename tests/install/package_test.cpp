@@ -260,9 +260,11 @@ TEST_F(RpmTest, OnASystemWhoseSdlIsSdl12CompatTheLauncherPlaysTheSceneAndEndsOnE
     playUntilEscape(usr() + "/bin/basilrain", program(), usr() + "/share/basilrain",
                     {launcherChoosing(SdlRuntime::classic), programOn(SdlRuntime::compat)},
                     "rpm-launcher-system-sdl12-compat",
-                    [](pid_t running) {
+                    [](const XServer&, pid_t running) {
                         EXPECT_EQ(runtimeName(runtimeOf(running)),
                                   runtimeName(SdlRuntime::compat));
+                        EXPECT_EQ(environmentOf(running, "SDL_RENDER_DRIVER"), "software")
+                            << "Xvfb's OpenGL is llvmpipe";
                     });
 }
 

@@ -95,6 +95,7 @@ TEST_P(ReleaseTest, ShowsTheWholeSceneWithTheNearestPixelAndEndsCleanly) {
     ASSERT_GT(pid, 0) << "the launcher did not start the program\n" << launcher.errorOutput();
     EXPECT_EQ(runtimeName(runtimeOf(pid)), runtimeName(SdlRuntime::compat));
     EXPECT_EQ(environmentOf(pid, "SDL12COMPAT_SCALE_METHOD"), "nearest");
+    EXPECT_EQ(environmentOf(pid, "SDL_RENDER_DRIVER"), "software");
 
     int status = -2;
     if (which().hostWindow) {
