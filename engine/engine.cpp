@@ -165,6 +165,8 @@ extern "C" int SDL_main(int argc, char* argv[]) {
     while (!done) {
         if (hosted)
             putOffStallEnd();
+        else
+            followMonitors();
         runFrame();
     }
     return 0;
