@@ -126,9 +126,10 @@ class Backdrop {
     ReferencePicture picture;
 };
 
-// Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
+// Waits up to `limitMs` until the scene's backdrop shows in every quarter; returns the last
+// screenshot.
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
-                                 double* worst, double scale = 1.0);
+                                 double* worst, double scale = 1.0, int limitMs = 10000);
 // Keeps a screenshot beside the build's other end-to-end shots, for a person to look at.
 void keepScreenshot(const XServer::Screenshot& shot, const std::string& name);
 
