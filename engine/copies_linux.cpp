@@ -5,6 +5,8 @@
 #include "platform.h"
 #include "scene.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -26,15 +28,15 @@ namespace {
 const char* const copyVariables[] = {"BASILRAIN_MONITOR", "SDL_VIDEO_FULLSCREEN_DISPLAY",
                                      "SDL_VIDEO_FULLSCREEN_HEAD"};
 
-// One a copy started, changed only while SIGCHLD is held back, so that the handler never sees it
-// half changed; a slot whose copy has ended is used again.
+// A slot for each copy, used again once its copy has ended. The slots never move, and change
+// only while SIGCHLD is held back, so that the handler never sees one half changed.
 struct Copy {
-    pid_t pid = 0; // 0 once ended and reaped
+    pid_t pid = 0;        // 0 once ended and reaped
     bool leaving = false; // its monitor went: its end is no request of the viewer's
     MonitorArea monitor;
     int index = 0; // its monitor's place in the list of monitors
 };
-std::vector<Copy> copies;
+std::array<Copy, 15> copies;
 
 // The first process plays on the first monitor; monitors are matched as findMonitor() does.
 MonitorArea firstMonitor;
@@ -142,18 +144,16 @@ void playOn(const std::vector<MonitorArea>& monitors) {
             covered |= copy.pid > 0 && !copy.leaving && copy.index == index;
         if (covered)
             continue;
-        const pid_t pid = startCopy(index);
-        if (pid < 0)
+        Copy* slot = std::find_if(copies.begin(), copies.end(),
+                                  [](const Copy& copy) { return copy.pid == 0; });
+        if (slot == copies.end()) {
+            std::fprintf(stderr, "basilrain: no scene on monitor %d: %zu monitors at most\n",
+                         index + 1, copies.size() + 1);
             continue;
-        Copy started{pid, false, monitors[static_cast<size_t>(index)], index};
-        bool placed = false;
-        for (Copy& slot : copies)
-            if (!placed && slot.pid == 0) {
-                slot = started;
-                placed = true;
-            }
-        if (!placed)
-            copies.push_back(started);
+        }
+        const pid_t pid = startCopy(index);
+        if (pid > 0)
+            *slot = {pid, false, monitors[static_cast<size_t>(index)], index};
     }
 }
 
@@ -216,7 +216,6 @@ void playOnEveryMonitor(char* argv[]) {
     program = path;
     arguments = argv;
     firstMonitor = monitors.front();
-    copies.reserve(monitors.size() + 8);
     struct sigaction action = {};
     action.sa_handler = onCopyEnded;
     action.sa_flags = SA_RESTART | SA_NOCLDSTOP;

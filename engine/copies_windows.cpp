@@ -26,7 +26,7 @@ const wchar_t* const monitorVariables[] = {L"BASILRAIN_MONITOR", L"SDL_VIDEO_FUL
 // Never freed: the wait that tells of its end may still read it.
 struct Copy {
     HANDLE process = nullptr;
-    std::wstring monitor; // its display device, as "\\.\DISPLAY2"
+    std::wstring monitor;             // its display device, as "\\.\DISPLAY2"
     std::atomic<bool> leaving{false}; // its monitor went: its end is no request of the viewer's
 };
 

@@ -34,7 +34,7 @@ struct Case {
     const char* name;
     bool windowManager;
     Ending ending;
-    int status; // of the first process; -1 for a signal
+    int status;                                        // of the first process; -1 for a signal
     std::vector<Layout> layouts{XServer::twoMonitors}; // at the start, then each while it plays
 };
 
@@ -79,13 +79,12 @@ void expectTheSceneOnEveryMonitor(XServer& x, const Backdrop& backdrop, int limi
             sceneIn(SdlRuntime::compat, monitor.x, monitor.y, monitor.width, monitor.height);
         double worst = 0;
         shot = waitForScene(x, backdrop, place.left, place.top, &worst, place.scale, limitMs);
-        EXPECT_GT(worst, 0.8) << "no whole scene on the " << monitor.width << "x"
-                              << monitor.height << " monitor at +" << monitor.x << "+"
-                              << monitor.y << " (" << shotName << ")\n"
+        EXPECT_GT(worst, 0.8) << "no whole scene on the " << monitor.width << "x" << monitor.height
+                              << " monitor at +" << monitor.x << "+" << monitor.y << " ("
+                              << shotName << ")\n"
                               << program.errorOutput();
-        EXPECT_FALSE(greyIn(shot, monitor))
-            << "the desktop shows on the monitor at +" << monitor.x << "+" << monitor.y << " ("
-            << shotName << ")";
+        EXPECT_FALSE(greyIn(shot, monitor)) << "the desktop shows on the monitor at +" << monitor.x
+                                            << "+" << monitor.y << " (" << shotName << ")";
     }
     keepScreenshot(shot, shotName);
 }
@@ -128,10 +127,9 @@ TEST_P(TwoMonitorsTest, EveryMonitorShowsTheWholeSceneAndEveryCopyEndsTogether) 
         EXPECT_EQ(running.size(), x.monitors().size())
             << "not one process a monitor after layout " << change;
         // A monitor that stays keeps its process: the scene there plays on, unbroken.
-        EXPECT_TRUE(fewer ? std::includes(before.begin(), before.end(), running.begin(),
-                                          running.end())
-                          : std::includes(running.begin(), running.end(), before.begin(),
-                                          before.end()))
+        EXPECT_TRUE(
+            fewer ? std::includes(before.begin(), before.end(), running.begin(), running.end())
+                  : std::includes(running.begin(), running.end(), before.begin(), before.end()))
             << "a process was replaced at layout " << change;
         expectTheSceneOnEveryMonitor(x, backdrop, 5000,
                                      shotName + "-layout" + std::to_string(change), program);
