@@ -206,9 +206,9 @@ void playOnEveryMonitor(char* argv[]) {
         return;
     following = followLayout();
     isFirst = !isSet(copyVariables[0]);
+    const std::vector<MonitorArea> monitors = currentMonitors();
     // Started under their own file's name, so that they show as this program in a process list.
     char path[4096] = "";
-    const std::vector<MonitorArea> monitors = currentMonitors();
     if (!isFirst || monitors.empty() || readlink("/proc/self/exe", path, sizeof path - 1) <= 0) {
         isFirst = false;
         return;
