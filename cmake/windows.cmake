@@ -31,3 +31,7 @@ add_subdirectory(gifloader)
 add_subdirectory(spriteengine)
 add_subdirectory(engine)
 add_subdirectory(dist/windows)
+
+# For the Wine tests only, not packaged: the message Windows sends when monitors change.
+add_executable(display_change tests/windows/display_change.cpp)
+target_link_options(display_change PRIVATE -static -s)

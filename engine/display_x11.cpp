@@ -3,12 +3,20 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
 namespace {
 
+// Every connection to the server (SDL's, and the one that follows the monitors) finds it gone;
+// the first to find it says so, and the others wait for it to end the process.
+std::atomic_flag told = ATOMIC_FLAG_INIT;
+
 int endAtOnce(Display*) {
+    if (told.test_and_set())
+        for (;;)
+            pause();
     static const char message[] = "basilrain: the display has gone; ending\n";
     const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
     (void)ignored;

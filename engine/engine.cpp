@@ -166,6 +166,8 @@ extern "C" int SDL_main(int argc, char* argv[]) {
     while (!done) {
         if (hosted)
             putOffStallEnd();
+        else
+            followMonitors();
         runFrame();
         awaitTheDisplay();
     }

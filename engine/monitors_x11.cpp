@@ -17,7 +17,8 @@ std::vector<MonitorArea> randrMonitors(Display* display) {
     int count = 0;
     XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
     for (int i = 0; i < count; ++i)
-        areas.push_back({monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height});
+        areas.push_back({monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height,
+                         monitors[i].name});
     if (monitors)
         XRRFreeMonitors(monitors);
     return areas;
@@ -49,11 +50,18 @@ std::vector<MonitorArea> monitorsOf(Display* display) {
     return areas;
 }
 
-int monitorCount() {
+int findMonitor(const std::vector<MonitorArea>& monitors, const MonitorArea& which, int index) {
+    for (size_t i = 0; i < monitors.size(); ++i)
+        if (which.name != 0 ? monitors[i].name == which.name : static_cast<int>(i) == index)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<MonitorArea> currentMonitors() {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
-        return 1;
-    const int count = static_cast<int>(monitorsOf(display).size());
+        return {};
+    std::vector<MonitorArea> monitors = monitorsOf(display);
     XCloseDisplay(display);
-    return count;
+    return monitors;
 }

@@ -34,6 +34,11 @@ void fillScreenWithoutWindowManager();
 
 // Standalone on a desktop of several monitors, the first process, its own screen open, starts a
 // copy of itself on each further monitor, tells each copy its monitor in the environment, ends
-// them all when it ends and ends itself when a copy ends at the viewer's request. Does nothing in
-// a copy or on a single monitor.
+// them all when it ends and ends itself when a copy ends at the viewer's request. In a copy, or
+// on a single monitor, it only starts following the monitors.
 void playOnEveryMonitor(char* argv[]);
+
+// Called every frame, standalone, and returns at once unless the monitors changed since: then a
+// monitor that came gets a copy, one that went has its copy ended, and this process's window
+// follows its own monitor's new place and size.
+void followMonitors();

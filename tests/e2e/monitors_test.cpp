@@ -1,12 +1,14 @@
 // The program standalone on sdl12-compat on an X server with two monitors, with and without a
-// window manager: the whole scene on each monitor, scaled to it with its shape kept, and every
-// way of ending it, from either monitor's copy or from outside, leaves nothing running.
+// window manager: the whole scene on each monitor, scaled to it with its shape kept, also as
+// monitors come, go and change size while it plays, and every way of ending it, from either
+// monitor's copy or from outside, leaves nothing running.
 #include "install_support.h"
 #include "process.h"
 #include "xserver.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -19,20 +21,73 @@ enum class Ending {
     aCopyFailing, // the others play on, until SIGTERM to the first
 };
 
+using Layout = std::vector<XServer::Monitor>;
+
+const Layout oneMonitor{XServer::twoMonitors[0]};
+const Layout firstResized{{0, 0, 1280, 720}, XServer::twoMonitors[1]};
+// Started on one monitor, a second plugged in, unplugged and plugged in again, then the first
+// made smaller while the second stays as it was.
+const std::vector<Layout> comingAndGoing{oneMonitor, XServer::twoMonitors, oneMonitor,
+                                         XServer::twoMonitors, firstResized};
+
 struct Case {
     const char* name;
     bool windowManager;
     Ending ending;
-    int status; // of the first process; -1 for a signal
+    int status;                                        // of the first process; -1 for a signal
+    std::vector<Layout> layouts{XServer::twoMonitors}; // at the start, then each while it plays
 };
 
 const Case cases[] = {
     {"LateMotionOnTheSecondMonitor", false, Ending::motionOnTheSecondMonitor, 0},
-    {"EscapeUnderAWindowManager", true, Ending::escape, 0},
+    {"MonitorsComeAndGoThenEscapeUnderAWindowManager", true, Ending::escape, 0, comingAndGoing},
     {"SigtermToTheFirstUnderAWindowManager", true, Ending::sigtermToTheFirst, 0},
-    {"SigkillToTheFirst", false, Ending::sigkillToTheFirst, -1},
+    {"MonitorsComeAndGoThenSigkillToTheFirst", false, Ending::sigkillToTheFirst, -1,
+     comingAndGoing},
     {"ACopyFailingLeavesTheOthersPlaying", true, Ending::aCopyFailing, 0},
 };
+
+std::vector<pid_t> sorted(std::vector<pid_t> pids) {
+    std::sort(pids.begin(), pids.end());
+    return pids;
+}
+
+// Waits up to `limitMs` for one process a monitor; the processes then running, sorted.
+std::vector<pid_t> waitForOneProcessAMonitor(const XServer& x, int limitMs) {
+    std::vector<pid_t> running = processesOn(x, PROGRAM_PATH);
+    for (int waited = 0; running.size() != x.monitors().size() && waited < limitMs; waited += 100) {
+        sleepMs(100);
+        running = processesOn(x, PROGRAM_PATH);
+    }
+    return sorted(running);
+}
+
+bool greyIn(const XServer::Screenshot& shot, const XServer::Monitor& monitor) {
+    for (int y = monitor.y; y < monitor.y + monitor.height; ++y)
+        for (int x = monitor.x; x < monitor.x + monitor.width; ++x)
+            if (shot.at(x, y) == XServer::rootGrey)
+                return true;
+    return false;
+}
+
+// Every monitor shows the whole scene, scaled to it, within `limitMs`, and none the desktop.
+void expectTheSceneOnEveryMonitor(XServer& x, const Backdrop& backdrop, int limitMs,
+                                  const std::string& shotName, const ChildProcess& program) {
+    XServer::Screenshot shot;
+    for (const XServer::Monitor& monitor : x.monitors()) {
+        const ScenePlace place =
+            sceneIn(SdlRuntime::compat, monitor.x, monitor.y, monitor.width, monitor.height);
+        double worst = 0;
+        shot = waitForScene(x, backdrop, place.left, place.top, &worst, place.scale, limitMs);
+        EXPECT_GT(worst, 0.8) << "no whole scene on the " << monitor.width << "x" << monitor.height
+                              << " monitor at +" << monitor.x << "+" << monitor.y << " ("
+                              << shotName << ")\n"
+                              << program.errorOutput();
+        EXPECT_FALSE(greyIn(shot, monitor)) << "the desktop shows on the monitor at +" << monitor.x
+                                            << "+" << monitor.y << " (" << shotName << ")";
+    }
+    keepScreenshot(shot, shotName);
+}
 
 void PrintTo(const Case& c, std::ostream* out) {
     *out << c.name;
@@ -41,7 +96,7 @@ void PrintTo(const Case& c, std::ostream* out) {
 class TwoMonitorsTest : public testing::TestWithParam<Case> {};
 
 TEST_P(TwoMonitorsTest, EveryMonitorShowsTheWholeSceneAndEveryCopyEndsTogether) {
-    XServer x(XServer::twoMonitors);
+    XServer x(GetParam().layouts.front());
     ASSERT_TRUE(x.ready()) << "Xvnc did not start with two monitors";
     const ScratchFolder scratch("monitors");
     std::unique_ptr<ChildProcess> windowManager;
@@ -59,18 +114,26 @@ TEST_P(TwoMonitorsTest, EveryMonitorShowsTheWholeSceneAndEveryCopyEndsTogether) 
 
     const Backdrop backdrop(std::string(PICTURES_DIR) + "/001.gif");
     ASSERT_TRUE(backdrop.loaded());
-    XServer::Screenshot shot;
-    for (const XServer::Monitor& monitor : x.monitors()) {
-        const ScenePlace place =
-            sceneIn(SdlRuntime::compat, monitor.x, monitor.y, monitor.width, monitor.height);
-        double worst = 0;
-        shot = waitForScene(x, backdrop, place.left, place.top, &worst, place.scale);
-        EXPECT_GT(worst, 0.8) << "no whole scene on the monitor at +" << monitor.x << "+"
-                              << monitor.y << "\n"
-                              << program.errorOutput();
+    const std::string shotName = std::string("two-monitors-") + GetParam().name;
+    expectTheSceneOnEveryMonitor(x, backdrop, 10000, shotName, program);
+    std::vector<pid_t> running = waitForOneProcessAMonitor(x, 0);
+    EXPECT_EQ(running.size(), x.monitors().size()) << "not one process a monitor";
+
+    for (size_t change = 1; change < GetParam().layouts.size(); ++change) {
+        const std::vector<pid_t> before = running;
+        const bool fewer = GetParam().layouts[change].size() < x.monitors().size();
+        ASSERT_TRUE(x.setMonitors(GetParam().layouts[change])) << "layout " << change;
+        running = waitForOneProcessAMonitor(x, fewer ? 4000 : 5000);
+        EXPECT_EQ(running.size(), x.monitors().size())
+            << "not one process a monitor after layout " << change;
+        // A monitor that stays keeps its process: the scene there plays on, unbroken.
+        EXPECT_TRUE(
+            fewer ? std::includes(before.begin(), before.end(), running.begin(), running.end())
+                  : std::includes(running.begin(), running.end(), before.begin(), before.end()))
+            << "a process was replaced at layout " << change;
+        expectTheSceneOnEveryMonitor(x, backdrop, 5000,
+                                     shotName + "-layout" + std::to_string(change), program);
     }
-    keepScreenshot(shot, std::string("two-monitors-") + GetParam().name);
-    EXPECT_EQ(processesOn(x, PROGRAM_PATH).size(), 2u) << "not one process a monitor";
 
     switch (GetParam().ending) {
     case Ending::motionOnTheSecondMonitor:

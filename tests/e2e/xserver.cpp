@@ -96,6 +96,11 @@ bool XServer::applyLayout() {
     return true;
 }
 
+bool XServer::setMonitors(const std::vector<Monitor>& monitors) {
+    layout = monitors;
+    return !socketPath.empty() && applyLayout();
+}
+
 XServer::~XServer() {
     end(SIGTERM);
 }

@@ -29,8 +29,10 @@ class XServer {
     XServer& operator=(const XServer&) = delete;
 
     bool ready() const { return display != nullptr; }
-    // The monitors asked for at construction; on Xvfb the one screen.
+    // The monitors asked for last; on Xvfb the one screen.
     const std::vector<Monitor>& monitors() const { return layout; }
+    // Changes Xvnc's monitors, as a dock or a KVM switch would; false unless applied.
+    bool setMonitors(const std::vector<Monitor>& monitors);
     // Xvnc's RFB unix socket, for running vnc_layout again; empty on Xvfb.
     const std::string& vncSocket() const { return socketPath; }
     // "DISPLAY=:N", for the environment of the programs run against this server.

@@ -294,9 +294,9 @@ bool sceneShown(XServer& x) {
 }
 
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
-                                 double* worst, double scale) {
+                                 double* worst, double scale, int limitMs) {
     XServer::Screenshot shot;
-    for (int waited = 0; waited < 10000; waited += 100) {
+    for (int waited = 0; waited < limitMs; waited += 100) {
         shot = x.screenshot();
         *worst = backdrop.worstQuarter(shot, left, top, scale);
         if (*worst > 0.8)

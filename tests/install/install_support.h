@@ -130,9 +130,10 @@ class Backdrop {
 // Waits until the program has put its first frame on every monitor: something other than the
 // root's own black or grey.
 bool sceneShown(XServer& x);
-// Waits until the scene's backdrop shows in every quarter; returns the last screenshot.
+// Waits up to `limitMs` until the scene's backdrop shows in every quarter; returns the last
+// screenshot.
 XServer::Screenshot waitForScene(XServer& x, const Backdrop& backdrop, int left, int top,
-                                 double* worst, double scale = 1.0);
+                                 double* worst, double scale = 1.0, int limitMs = 10000);
 // Expects the frames shown over a second in `window` (0: anywhere on the screen) to keep to the
 // display's pace: some, and no more than the display's refreshes.
 void expectDisplaysPace(const XServer& x, unsigned long window, const std::string& what);

@@ -6,7 +6,8 @@
 // the ZIP and the installer hold the program and both SDL libraries, and the uninstaller takes
 // every file and the setting away. It never asks Windows to keep the display on, so the power
 // plan still turns the monitor off at its time. On an Xvnc of two monitors each monitor shows
-// the whole scene, and late motion on the second or the death of the first process ends them all.
+// the whole scene, also after a monitor is plugged in or resized, and late motion on the second
+// or the death of the first process ends them all.
 #include "install_support.h"
 #include "process.h"
 #include "reference_picture.h"
@@ -136,16 +137,18 @@ double skyShown(const XServer::Screenshot& shot, const XServer::Monitor& monitor
     return same / (rows * 800.0);
 }
 
-// Waits up to `ms` for every monitor of `x` to show the sky; the last screenshot.
-XServer::Screenshot waitForSky(XServer& x, const ReferencePicture& backdrop, int ms) {
+// Waits up to `ms` for every monitor of `x` to show at least `least` of the sky; the last
+// screenshot.
+XServer::Screenshot waitForSky(XServer& x, const ReferencePicture& backdrop, int ms,
+                               double least = 0.99) {
     const auto leastShown = [&](const XServer::Screenshot& shot) {
-        double least = 1.0;
+        double shown = 1.0;
         for (const XServer::Monitor& monitor : x.monitors())
-            least = std::min(least, skyShown(shot, monitor, backdrop));
-        return least;
+            shown = std::min(shown, skyShown(shot, monitor, backdrop));
+        return shown;
     };
     XServer::Screenshot shot;
-    for (int waited = 0; leastShown(shot) < 0.99 && waited < ms; waited += 200) {
+    for (int waited = 0; leastShown(shot) < least && waited < ms; waited += 200) {
         sleepMs(200);
         shot = x.screenshot();
     }
@@ -253,10 +256,13 @@ int pointerX() {
     return px;
 }
 
+using Layout = std::vector<XServer::Monitor>;
+
 struct MonitorsEnding {
     const char* name;
     std::function<void(XServer&, ChildProcess&)> end;
-    int status; // the first process's; -1 for a signal
+    int status;                                        // the first process's; -1 for a signal
+    std::vector<Layout> layouts{XServer::twoMonitors}; // at the start, then each while it plays
 };
 
 const MonitorsEnding monitorsEndings[] = {
@@ -269,7 +275,15 @@ const MonitorsEnding monitorsEndings[] = {
          ASSERT_TRUE(x.xdotool({"mousemove_relative", "--", "10", "10"}));
      },
      0},
-    {"FirstKilled", [](XServer&, ChildProcess& first) { first.signal(SIGKILL); }, -1},
+    // Started on one monitor, a second plugged in, then the first made smaller. Unplugging is
+    // left out: Wine pushes the pointer off the gone monitor, which the copy holding it takes for
+    // the viewer's motion.
+    {"PluggedInAndResizedThenFirstKilled",
+     [](XServer&, ChildProcess& first) { first.signal(SIGKILL); },
+     -1,
+     {{XServer::twoMonitors[0]},
+      XServer::twoMonitors,
+      {{0, 0, 1280, 720}, XServer::twoMonitors[1]}}},
 };
 
 void PrintTo(const MonitorsEnding& ending, std::ostream* out) {
@@ -278,7 +292,31 @@ void PrintTo(const MonitorsEnding& ending, std::ostream* out) {
 
 class WineMonitorsTest : public WineTest, public testing::WithParamInterface<MonitorsEnding> {
   protected:
-    WineMonitorsTest() : WineTest(XServer::twoMonitors) {}
+    WineMonitorsTest() : WineTest(GetParam().layouts.front()) {}
+
+    // One window a monitor, and the root, which is as large as all the monitors together.
+    std::set<std::string> expectedSizes() {
+        std::set<std::string> sizes;
+        int width = 0, height = 0;
+        for (const XServer::Monitor& monitor : x.monitors()) {
+            sizes.insert(std::to_string(monitor.width) + "x" + std::to_string(monitor.height));
+            width = std::max(width, monitor.x + monitor.width);
+            height = std::max(height, monitor.y + monitor.height);
+        }
+        sizes.insert(std::to_string(width) + "x" + std::to_string(height));
+        return sizes;
+    }
+
+    // Smoothed, the scene scaled 1.2 times (on 1280x720) matched 0.97 of the sky in the trials,
+    // against over 0.99 at 1.6 and 1.8 times; a window left unfitted matches none.
+    void expectTheSkyOnEveryMonitor(const ReferencePicture& backdrop, int ms,
+                                    const ChildProcess& first, double least) {
+        const XServer::Screenshot shot = waitForSky(x, backdrop, ms, least);
+        for (const XServer::Monitor& monitor : x.monitors())
+            EXPECT_GE(skyShown(shot, monitor, backdrop), least)
+                << "no backdrop on the " << monitor.width << "x" << monitor.height
+                << " monitor at +" << monitor.x << "+" << monitor.y << "; " << first.errorOutput();
+    }
 };
 
 TEST_P(WineMonitorsTest, EachMonitorShowsTheSceneUntilOneEndingEndsEveryCopy) {
@@ -286,17 +324,22 @@ TEST_P(WineMonitorsTest, EachMonitorShowsTheSceneUntilOneEndingEndsEveryCopy) {
     ChildProcess first("/usr/bin/wine", {"C:\\monitors\\basilrain.scr", "/s"}, {},
                        systemFolder.string());
     const ReferencePicture backdrop("001.gif");
-    const XServer::Screenshot shot = waitForSky(x, backdrop, 20000);
-    for (const XServer::Monitor& monitor : x.monitors())
-        EXPECT_GE(skyShown(shot, monitor, backdrop), 0.99)
-            << "no backdrop on the " << monitor.width << "x" << monitor.height << " monitor; "
-            << first.errorOutput();
+    expectTheSkyOnEveryMonitor(backdrop, 20000, first, 0.99);
     sleepMs(3500); // past the opening
     fs::create_directories("wine-shots");
-    x.screenshot().savePpm("wine-shots/TwoMonitors" + std::string(GetParam().name) + ".ppm");
-    EXPECT_EQ(saverProcesses(), 2);
-    EXPECT_EQ(windowSizes(), (std::set<std::string>{"1920x1080", "1280x1024", "3200x1080"}))
-        << "one window a monitor, and the root";
+    const std::string shotName = "wine-shots/TwoMonitors" + std::string(GetParam().name);
+    x.screenshot().savePpm(shotName + ".ppm");
+    EXPECT_EQ(saverProcesses(), static_cast<int>(x.monitors().size()));
+    EXPECT_EQ(windowSizes(), expectedSizes()) << "one window a monitor, and the root";
+
+    for (size_t change = 1; change < GetParam().layouts.size(); ++change) {
+        ASSERT_TRUE(x.setMonitors(GetParam().layouts[change])) << "layout " << change;
+        ASSERT_EQ(runCommand("wine " DISPLAY_CHANGE).status, 0);
+        expectTheSkyOnEveryMonitor(backdrop, 10000, first, 0.95);
+        x.screenshot().savePpm(shotName + "-layout" + std::to_string(change) + ".ppm");
+        EXPECT_EQ(saverProcesses(), static_cast<int>(x.monitors().size()))
+            << "not one process a monitor after layout " << change;
+    }
 
     GetParam().end(x, first);
     int status = -2;
