@@ -21,7 +21,7 @@ cmake --build build -j"$jobs"
 scripts/test-releases.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBASILRAIN_SANITIZE=ON
-cmake --build build-sanitize -j"$jobs"
+cmake --build build-sanitize -j"$jobs" --target unit_tests
 (cd build-sanitize && ctest --output-on-failure -j"$jobs" -L unit)
 
 # A finding fails the run.
