@@ -57,8 +57,11 @@ struct Playing {
                                   std::vector<XServer::Monitor>{{0, 0, 800, 600}});
         if (!x->ready())
             return;
+        // As the launcher runs it on a software rasteriser, this machine's OpenGL.
         std::vector<std::string> env = {x->displayVariable(), programOn(run.runtime),
-                                        "SDL_VIDEODRIVER=x11", "SDL12COMPAT_SYNC_TO_VBLANK=1"};
+                                        "SDL_VIDEODRIVER=x11", "SDL_RENDER_DRIVER=software",
+                                        "SDL_FRAMEBUFFER_ACCELERATION=0",
+                                        "SDL12COMPAT_SYNC_TO_VBLANK=0"};
         if (run.hosted) {
             window = std::make_unique<HostWindow>(x->displayVariable().substr(8), 0, 0, 800, 600);
             env.push_back("SDL_WINDOWID=" + window->id());
