@@ -5,10 +5,10 @@
 # program and prints instead the CPU it and a 1920x1080 X server spend at the pace it settles
 # at, its frames a second and the CPU a frame, under the launcher in a host's full-screen
 # window, in a preview window and standalone on each runtime, beside the peer hack fuzzyflakes
-# in the same places. With
-# --windows it builds the Windows screen saver and prints what it costs under Wine on a 1920x1080
-# X server: the CPU of the saver, the X server and Wine's server, its frames a second, its
-# resident memory after 10 s and 5 minutes, and the presentation interval it asks Direct3D for.
+# in the same places. With --windows it builds the Windows screen saver and prints what it costs
+# under Wine on a 1920x1080 X server: the CPU of the saver, the X server and Wine's server, its
+# frames a second, its resident memory after 10 s and 5 minutes, and the presentation interval it
+# asks Direct3D for.
 # With --monitors it installs the program and runs it standalone through its launcher on an X
 # server with one monitor and on one with two, and prints the CPU of its processes (the first and
 # the copy it starts on each further monitor) and of the X server, and each window's frames a
