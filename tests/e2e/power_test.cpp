@@ -52,33 +52,33 @@ struct Playing {
     int offAgainAtMs = -1;
 
     Playing(const PowerRun& r, const ScratchFolder& scratch) : run(r) {
-        x = run.twoMonitors ? std::make_unique<XServer>(XServer::twoMonitors)
-                            : std::make_unique<XServer>(
-                                  std::vector<XServer::Monitor>{{0, 0, 800, 600}});
+        x = run.twoMonitors
+                ? std::make_unique<XServer>(XServer::twoMonitors)
+                : std::make_unique<XServer>(std::vector<XServer::Monitor>{{0, 0, 800, 600}});
         if (!x->ready())
             return;
         // As the launcher runs it on a software rasteriser, this machine's OpenGL.
-        std::vector<std::string> env = {x->displayVariable(), programOn(run.runtime),
-                                        "SDL_VIDEODRIVER=x11", "SDL_RENDER_DRIVER=software",
+        std::vector<std::string> env = {x->displayVariable(),
+                                        programOn(run.runtime),
+                                        "SDL_VIDEODRIVER=x11",
+                                        "SDL_RENDER_DRIVER=software",
                                         "SDL_FRAMEBUFFER_ACCELERATION=0",
                                         "SDL12COMPAT_SYNC_TO_VBLANK=0"};
         if (run.hosted) {
             window = std::make_unique<HostWindow>(x->displayVariable().substr(8), 0, 0, 800, 600);
             env.push_back("SDL_WINDOWID=" + window->id());
         }
+        std::vector<std::string> command = {PROGRAM_PATH};
         if (run.sessionBus) {
             busLog = scratch.path() + "/" + run.name + ".bus";
-            program = std::make_unique<ChildProcess>(
-                "/usr/bin/dbus-run-session",
-                std::vector<std::string>{
-                    "--", "/bin/sh", "-c",
-                    "dbus-monitor --session >\"$0\" 2>&1 & sleep 0.5; exec \"$@\"", busLog,
-                    PROGRAM_PATH},
-                env, PICTURES_DIR);
-        } else {
-            program = std::make_unique<ChildProcess>(PROGRAM_PATH, std::vector<std::string>{},
-                                                     env, PICTURES_DIR);
+            command.insert(command.begin(),
+                           {"/usr/bin/dbus-run-session", "--", "/bin/sh", "-c",
+                            "dbus-monitor --session >\"$0\" 2>&1 & sleep 0.5; exec \"$@\"",
+                            busLog});
         }
+        program = std::make_unique<ChildProcess>(
+            command[0], std::vector<std::string>(command.begin() + 1, command.end()), env,
+            PICTURES_DIR);
     }
 };
 
