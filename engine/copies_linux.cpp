@@ -189,14 +189,12 @@ void endCopies() {
 
 // Monitors are counted on X only; SDL elsewhere (a Wayland compositor, no screen at all) plays on
 // one. The classic SDL 1.2 holds the pointer grabbed while full-screen, and a second full-screen
-// copy would wait for the grab for good, a black window over its monitor; sdl12-compat, numbered
-// from 1.2.50, grabs nothing.
+// copy would wait for the grab for good, a black window over its monitor; sdl12-compat grabs
+// nothing.
 bool copiesCanPlay() {
     char driver[16] = "";
-    const SDL_version* runtime = SDL_Linked_Version();
     return SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "x11") == 0 &&
-           SDL_VERSIONNUM(runtime->major, runtime->minor, runtime->patch) >=
-               SDL_VERSIONNUM(1, 2, 50);
+           onSdl12Compat();
 }
 
 } // namespace

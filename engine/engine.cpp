@@ -64,6 +64,12 @@ bool isSet(const char* variable) {
     return value && value[0] != '\0';
 }
 
+bool onSdl12Compat() {
+    const SDL_version* runtime = SDL_Linked_Version();
+    return SDL_VERSIONNUM(runtime->major, runtime->minor, runtime->patch) >=
+           SDL_VERSIONNUM(1, 2, 50);
+}
+
 bool isPreviewOrConfigRequest(int argc, char* argv[]) {
     if (argc <= 1 || argv[1] == nullptr || argv[1][0] == '\0')
         return false;

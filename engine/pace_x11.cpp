@@ -43,8 +43,7 @@ long long milliseconds(const timespec& t) {
 // sdl12-compat waits for the vertical blank when asked to and drawing with OpenGL; the classic
 // library and SDL2's software renderer never wait.
 bool runtimeKeepsThePace() {
-    const SDL_version* runtime = SDL_Linked_Version();
-    if (SDL_VERSIONNUM(runtime->major, runtime->minor, runtime->patch) < SDL_VERSIONNUM(1, 2, 50))
+    if (!onSdl12Compat())
         return false;
     const char* sync = std::getenv("SDL12COMPAT_SYNC_TO_VBLANK");
     const char* renderer = std::getenv("SDL_RENDER_DRIVER");

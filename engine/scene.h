@@ -21,6 +21,9 @@ extern Uint32 (*tickSource)();
 
 // True when the environment variable is set to something other than nothing.
 bool isSet(const char* variable);
+// True on sdl12-compat, SDL 1.2 rebuilt on SDL2, which numbers itself from 1.2.50; false on the
+// classic library.
+bool onSdl12Compat();
 
 // True when the first argument asks for the screen-saver preview or configuration.
 bool isPreviewOrConfigRequest(int argc, char* argv[]);
