@@ -29,6 +29,9 @@ constexpr int screenDepth = 16;
 constexpr Uint32 videoFlags =
     SDL_FULLSCREEN | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_HWACCEL | SDL_HWSURFACE;
 
+// Drawing into a screen-saver host's window rather than a screen of its own.
+bool hosted = false;
+
 constexpr float unitsPerSecond = 13.0f;
 // Mouse motion in the opening moments of every pass is ignored, so that a nudge while the
 // saver starts up does not end it at once.
@@ -151,31 +154,39 @@ void runFrame() {
     cTimeR = advanced(cTimeR, fps);
 }
 
-extern "C" int SDL_main(int argc, char* argv[]) {
-    if (isPreviewOrConfigRequest(argc, argv))
-        std::exit(0);
+bool startScene(char* argv[]) {
     if (!enterPicturesFolder())
-        return 1;
+        return false;
     setVideoDefaults();
-    const bool hosted = hostWindowGiven();
+    hosted = hostWindowGiven();
     if (hosted)
         endPromptlyUnderHost();
     if (!openScreen())
-        return 1;
+        return false;
     keepToTheDisplaysPace();
     if (!hosted)
         playOnEveryMonitor(argv);
     setUpCast();
     dest.init(screen);
     SDL_ShowCursor(SDL_DISABLE);
+    return true;
+}
 
-    while (!done) {
-        if (hosted)
-            putOffStallEnd();
-        else
-            followMonitors();
-        runFrame();
-        awaitTheDisplay();
-    }
+void playFrame() {
+    if (hosted)
+        putOffStallEnd();
+    else
+        followMonitors();
+    runFrame();
+    awaitTheDisplay();
+}
+
+extern "C" int SDL_main(int argc, char* argv[]) {
+    if (isPreviewOrConfigRequest(argc, argv))
+        std::exit(0);
+    if (!startScene(argv))
+        return 1;
+    while (!done)
+        playFrame();
     return 0;
 }

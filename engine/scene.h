@@ -46,4 +46,13 @@ bool ProcessEvent();
 // One pass of the frame loop: input, script, timing, drawing, clocks.
 void runFrame();
 
+// Everything before the first frame: the pictures' folder, the screen, the cast and the rain.
+// False, having said why, when the scene cannot be played.
+bool startScene(char* argv[]);
+
+// One frame as the system wants it played: runFrame() with what the host, the monitors and the
+// display ask of each frame around it. The desktop loops on it until done; a web page calls it
+// once per display frame.
+void playFrame();
+
 extern "C" int SDL_main(int argc, char* argv[]);
