@@ -28,6 +28,17 @@ float stepped(float value, float perSecond, float fps, double sign) {
 // SDL returns at once from setting a colour key or an alpha the surface already has, but the
 // call itself, made for a thousand sprites a frame, is a measurable share of the frame: these
 // make SDL's own test first.
+#ifdef __EMSCRIPTEN__
+// The browser's SDL keeps neither in the pixel format; the web build's colour key makes the test
+// itself, and its alpha is a store.
+bool keyed(const SDL_Surface*, Uint32) {
+    return false;
+}
+
+bool blended(const SDL_Surface*, Uint8) {
+    return false;
+}
+#else
 bool keyed(const SDL_Surface* s, Uint32 key) {
     return (s->flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK)) == SDL_SRCCOLORKEY &&
            s->format->colorkey == key;
@@ -36,6 +47,7 @@ bool keyed(const SDL_Surface* s, Uint32 key) {
 bool blended(const SDL_Surface* s, Uint8 alpha) {
     return (s->flags & (SDL_SRCALPHA | SDL_RLEACCELOK)) == SDL_SRCALPHA && s->format->alpha == alpha;
 }
+#endif
 
 // An opaque alpha draws the same pixels as none. Classic SDL blits it as a plain (keyed) copy,
 // but sdl12-compat turns it into a blend mode that sends every blit through a blending loop:
