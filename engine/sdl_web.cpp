@@ -20,11 +20,20 @@ constexpr Uint32 opaque = 0xFF000000;
 // The key each keyed surface has, so that asking again for the same key costs nothing.
 std::unordered_map<const SDL_Surface*, Uint32> keys;
 
-// An 8-bit channel cut to `bits`, as a 16-bit screen holds it, then widened again as SDL shows
-// it: the page shows the colours the desktop's screen does.
-Uint32 asOnSixteenBits(Uint32 channel, int bits) {
-    const Uint32 kept = channel >> (8 - bits);
-    return kept << (8 - bits) | kept >> (2 * bits - 8);
+// A channel of `largest` + 1 levels widened to 8 bits.
+Uint32 widened(Uint32 level, Uint32 largest) {
+    return level * 255 / largest;
+}
+
+// A colour cut to the 5, 6 and 5 bits of a 16-bit screen, then widened again as SDL2 shows such
+// a screen: the page shows the colours the desktop does. SDL2 widens the green in two parts, one
+// from each byte of the 16-bit pixel.
+Uint32 asOnSixteenBits(Uint32 pixel) {
+    const Uint32 red = (pixel & 0xFF) >> 3;
+    const Uint32 green = (pixel >> 8 & 0xFF) >> 2;
+    const Uint32 blue = (pixel >> 16 & 0xFF) >> 3;
+    const Uint32 greenShown = widened(green & ~7u, 63) + widened(green & 7u, 63);
+    return opaque | widened(blue, 31) << 16 | greenShown << 8 | widened(red, 31);
 }
 
 template <typename Change> void changeEveryPixel(SDL_Surface* s, Change change) {
@@ -60,10 +69,7 @@ SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface) {
     if (!copy)
         return nullptr;
     keys.erase(copy);
-    changeEveryPixel(copy, [](Uint32 p) {
-        return opaque | asOnSixteenBits(p >> 16 & 0xFF, 5) << 16 |
-               asOnSixteenBits(p >> 8 & 0xFF, 6) << 8 | asOnSixteenBits(p & 0xFF, 5);
-    });
+    changeEveryPixel(copy, asOnSixteenBits);
     return copy;
 }
 
