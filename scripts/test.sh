@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: unit tests on SDL's dummy screen,
-# end-to-end tests on private X servers, the Debian package on three Debian releases, then the
+# end-to-end tests on private X servers, the web page in headless browsers, the Debian package on three Debian releases, then the
 # unit tests and headless runs of the scene again in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, then a minute of fuzzing the picture gate.
 set -euo pipefail
@@ -12,6 +12,8 @@ scripts/test-releases.sh --systems &
 trap 'wait' EXIT
 # The Windows screen saver, cross-built and packaged; its tests run under Wine with the rest.
 scripts/build-windows.sh
+# The web page; its tests run in Chromium and Firefox with the rest.
+scripts/build-web.sh
 jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBASILRAIN_WINDOWS_BUILD="$PWD/build-windows"
