@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: unit tests on SDL's dummy screen,
-# end-to-end tests on private X servers, the web page in headless browsers, the Debian package on three Debian releases, then the
-# unit tests and headless runs of the scene again in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a minute of fuzzing the picture gate.
+# end-to-end tests on private X servers, the web page in headless browsers, the Debian package
+# on three Debian releases, then the unit tests and headless runs of the scene again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of fuzzing the picture gate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
