@@ -1,0 +1,133 @@
+// The web page in headless Chromium and Firefox, played by drive.mjs: the scene fills the
+// middle of the page as the saver fills a screen and plays; the demo stops for good at Escape
+// and offers to play again; the saver plays on through the input that would end the demo.
+#include "install_support.h"
+#include "process.h"
+#include "reference_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// At 1280x720 the page scales the 800x600 scene 1.2 times to 960x720, centred.
+constexpr int boxLeft = 160, boxRight = 1120, shotWidth = 1280, shotHeight = 720;
+constexpr double boxScale = 1.2;
+// Half a second of rain changes far more of the scene than this; a frozen one changes none.
+constexpr int playingChange = 960 * 720 / 1000;
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool holds(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+XServer::Screenshot readShot(const std::string& file) {
+    const ReferencePicture picture(file);
+    XServer::Screenshot shot;
+    shot.width = picture.width();
+    shot.height = picture.height();
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            shot.pixels.push_back(picture.rgbAt(x, y));
+    return shot;
+}
+
+// The pixels of the scene's box that differ between two shots, leaving out `ignored`.
+int changedInBox(const XServer::Screenshot& a, const XServer::Screenshot& b, Rect ignored) {
+    int changed = 0;
+    for (int y = 0; y < shotHeight; ++y)
+        for (int x = boxLeft; x < boxRight; ++x)
+            changed += !ignored.holds(x, y) && a.at(x, y) != b.at(x, y);
+    return changed;
+}
+
+int litBesideBox(const XServer::Screenshot& shot) {
+    int lit = 0;
+    for (int y = 0; y < shotHeight; ++y)
+        for (int x = 0; x < shotWidth; ++x)
+            lit += (x < boxLeft || x >= boxRight) && (shot.at(x, y) & 0xF0F0F0) != 0;
+    return lit;
+}
+
+// result.txt: "key value" lines; "error" may come many times.
+std::multimap<std::string, std::string> readResult(const std::string& file) {
+    std::multimap<std::string, std::string> result;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        const size_t space = line.find(' ');
+        result.emplace(line.substr(0, space),
+                       space == std::string::npos ? "" : line.substr(space + 1));
+    }
+    return result;
+}
+
+std::string value(const std::multimap<std::string, std::string>& result, const std::string& key) {
+    const auto found = result.find(key);
+    return found == result.end() ? "" : found->second;
+}
+
+class BrowserTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(BrowserTest, DemoEndsAtEscapeSaverPlaysOn) {
+    const std::string out = std::string(BUILD_DIR) + "/web-shots/" + GetParam();
+    runCommand("rm -rf " + shellQuoted(out));
+    ChildProcess driver(NODE_EXECUTABLE, {DRIVER_PATH, GetParam(), "file://" WEB_PAGE, out});
+    int status = -1;
+    ASSERT_TRUE(driver.waitFor(110000, &status)) << "the driver did not finish";
+    ASSERT_EQ(status, 0) << driver.errorOutput();
+
+    const auto result = readResult(out + "/result.txt");
+    std::printf("[ browser  ] %s: %s frames a second\n", value(result, "browser").c_str(),
+                value(result, "frames-per-second").c_str());
+    RecordProperty("frames_per_second", value(result, "frames-per-second"));
+    std::string errors;
+    for (auto [it, end] = result.equal_range("error"); it != end; ++it)
+        errors += "\n  " + it->second;
+    EXPECT_EQ(value(result, "errors"), "0") << errors;
+    EXPECT_EQ(value(result, "again-visible"), "1") << "no #again once the demo ended";
+
+    std::map<std::string, XServer::Screenshot> shots;
+    for (const char* name : {"shown", "later", "ended-1", "ended-2", "saver-1", "saver-2"}) {
+        shots[name] = readShot(out + "/" + name + ".png");
+        ASSERT_EQ(shots[name].width, shotWidth) << name;
+        ASSERT_EQ(shots[name].height, shotHeight) << name;
+    }
+
+    const Backdrop backdrop(std::string(BUILD_DIR) + "/001.gif");
+    ASSERT_TRUE(backdrop.loaded());
+    EXPECT_GT(backdrop.worstQuarter(shots["shown"], boxLeft, 0, boxScale), 0.8)
+        << "the scene is not 960x720 at +160+0";
+    EXPECT_EQ(litBesideBox(shots["shown"]), 0) << "the page is not black beside the scene";
+
+    // The button the ended demo shows is no part of the scene, and may still be fading in.
+    Rect button;
+    std::istringstream(value(result, "again-box")) >> button.left >> button.top >>
+        button.right >> button.bottom;
+    const struct {
+        const char *first, *second;
+        bool plays;
+        const char* fault;
+    } pairs[] = {
+        {"shown", "later", true, "the demo does not play"},
+        {"ended-1", "ended-2", false, "the demo plays on after Escape"},
+        {"saver-1", "saver-2", true, "the saver stopped at the mouse or Escape"},
+    };
+    for (const auto& pair : pairs) {
+        const int changed = changedInBox(shots[pair.first], shots[pair.second],
+                                         pair.plays ? Rect{} : button);
+        if (pair.plays)
+            EXPECT_GT(changed, playingChange) << pair.fault;
+        else
+            EXPECT_EQ(changed, 0) << pair.fault;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BrowserTest, testing::Values("chromium", "firefox"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
+
+} // namespace
