@@ -14,8 +14,8 @@ running=(
 # The screen-saver hosts, the X servers (one screen; several monitors) and input the end-to-end
 # tests drive, the window manager and the maker of the Debian systems the package is tried on,
 # the packages' checkers, the benchmark's instruction counter, peer and X damage reports, the X
-# server's screen-saver state, the fuzzer's compiler, and the window and debugger the display-loss
-# trials use.
+# server's screen-saver state, the fuzzer's compiler, the window and debugger the display-loss
+# trials use, and the browsers the web page is played in.
 testing=(
   libgtest-dev
   xvfb tigervnc-standalone-server xdotool
@@ -26,7 +26,10 @@ testing=(
   rpm rpmlint cpio
   clang libclang-rt-dev
   x11-utils gdb
+  chromium firefox-esr
 )
+# Node.js from elsewhere brings its own npm, and Debian's npm package conflicts with it.
+command -v npm >/dev/null || testing+=(npm)
 
 packages=("${running[@]}")
 list=false

@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
+# The browser test's driver packages, at the versions tests/web/package-lock.json pins.
+mkdir -p build/web-test && cp tests/web/package.json tests/web/package-lock.json build/web-test/
+npm ci --prefix build/web-test --no-audit --no-fund --loglevel=error
 # The Debian systems the package is tried on are made (or found in their cache) while the rest
 # builds; a run that stops early still lets them finish rather than leave half a system.
 scripts/test-releases.sh --systems &
