@@ -3,7 +3,6 @@
 // Writes screenshots of the demo and the saver to <out-dir>, and result.txt with what the page
 // said and did. Exits non-zero only when the browser could not be driven.
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
@@ -13,7 +12,6 @@ if (!['chromium', 'firefox'].includes(browserName) || !url || !outDir) {
   process.exit(2);
 }
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), `basilrain-${browserName}-`));
 const launchOptions = {
   chromium: {
     browser: 'chrome',
@@ -26,17 +24,10 @@ const launchOptions = {
   firefox: {
     browser: 'firefox',
     executablePath: '/usr/bin/firefox-esr',
+    // Puppeteer's profile sends the rest of Firefox's calls home nowhere.
     extraPrefsFirefox: {
-      'app.update.enabled': false,
-      'browser.safebrowsing.downloads.remote.enabled': false,
-      'browser.safebrowsing.malware.enabled': false,
-      'browser.safebrowsing.phishing.enabled': false,
-      'datareporting.healthreport.uploadEnabled': false,
-      'extensions.getAddons.cache.enabled': false,
       'network.captive-portal-service.enabled': false,
       'network.connectivity-service.enabled': false,
-      'services.settings.server': 'data:,',
-      'toolkit.telemetry.enabled': false,
     },
   },
 }[browserName];
@@ -70,8 +61,8 @@ try {
   fs.mkdirSync(outDir, { recursive: true });
   browser = await puppeteer.launch({
     ...launchOptions,
+    // Each in a fresh profile of Puppeteer's making.
     headless: true,
-    userDataDir: profile,
     defaultViewport: { width: 1280, height: 720 },
   });
   const version = await browser.version();
@@ -130,5 +121,4 @@ try {
   clearTimeout(watchdog);
   await Promise.race([browser?.close(), sleep(10000)]).catch(() => {});
   browser?.process()?.kill('SIGKILL');
-  fs.rmSync(profile, { recursive: true, force: true });
 }
