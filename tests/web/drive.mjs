@@ -67,8 +67,11 @@ try {
   });
   const version = await browser.version();
 
+  // For its first six seconds the scene shows only the basils' idle loop, whose few pictures
+  // come round again within a second; from the first speech on, every frame differs from the
+  // one half a second before. The shots are taken then, with a second to spare for a slow start.
   const demo = await openPage('');
-  await sleep(4000);
+  await sleep(7500);
   await shoot(demo, 'shown.png');
   await sleep(500);
   await shoot(demo, 'later.png');
@@ -87,7 +90,7 @@ try {
   await demo.close();
 
   const saver = await openPage('#saver');
-  await sleep(3000);
+  await sleep(7000);
   for (let step = 0; step <= 8; ++step)
     await saver.mouse.move(100 + step * 135, 80 + step * 70);
   await saver.keyboard.press('Escape');
