@@ -39,6 +39,16 @@ int changedInBox(const XServer::Screenshot& a, const XServer::Screenshot& b) {
     return changed;
 }
 
+// The painter keeps every opaque colour clear of the key, black, so any black in the scene is
+// a sprite's background that was not keyed out.
+int keyColourInBox(const XServer::Screenshot& shot) {
+    int key = 0;
+    for (int y = 0; y < shotHeight; ++y)
+        for (int x = boxLeft; x < boxRight; ++x)
+            key += shot.at(x, y) == 0;
+    return key;
+}
+
 int litBesideBox(const XServer::Screenshot& shot) {
     int lit = 0;
     for (int y = 0; y < shotHeight; ++y)
@@ -89,6 +99,7 @@ TEST_P(BrowserTest, DemoEndsAtEscapeSaverPlaysOn) {
     EXPECT_GT(backdrop.worstQuarter(shots["shown"], boxLeft, 0, boxScale), 0.8)
         << "the scene is not 960x720 at +160+0";
     EXPECT_EQ(litBesideBox(shots["shown"]), 0) << "the page is not black beside the scene";
+    EXPECT_EQ(keyColourInBox(shots["shown"]), 0) << "the sprites' key colour shows";
 
     const struct {
         const char *first, *second;
