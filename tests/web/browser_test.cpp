@@ -64,7 +64,7 @@ TEST_P(BrowserTest, DemoEndsAtEscapeSaverPlaysOn) {
     runCommand("rm -rf " + shellQuoted(out));
     ChildProcess driver(NODE_EXECUTABLE, {DRIVER_PATH, GetParam(), "file://" WEB_PAGE, out});
     int status = -1;
-    ASSERT_TRUE(driver.waitFor(110000, &status)) << "the driver did not finish";
+    ASSERT_TRUE(driver.waitFor(120000, &status)) << "the driver did not finish";
     ASSERT_EQ(status, 0) << driver.errorOutput();
 
     auto result = readResult(out + "/result.txt");
