@@ -21,14 +21,13 @@ enum class Ending {
     aCopyFailing, // the others play on, until SIGTERM to the first
 };
 
-using Layout = std::vector<XServer::Monitor>;
+using Layout = XServer::Layout;
 
-const Layout oneMonitor{XServer::twoMonitors[0]};
-const Layout firstResized{{0, 0, 1280, 720}, XServer::twoMonitors[1]};
 // Started on one monitor, a second plugged in, unplugged and plugged in again, then the first
 // made smaller while the second stays as it was.
-const std::vector<Layout> comingAndGoing{oneMonitor, XServer::twoMonitors, oneMonitor,
-                                         XServer::twoMonitors, firstResized};
+const std::vector<Layout> comingAndGoing{XServer::firstAlone, XServer::twoMonitors,
+                                         XServer::firstAlone, XServer::twoMonitors,
+                                         XServer::firstResized};
 
 struct Case {
     const char* name;

@@ -15,7 +15,11 @@ class XServer {
         }
     };
     // 1920x1080 at 0,0 and 1280x1024 at 1920,0: a 3200x1080 root.
-    static inline const std::vector<Monitor> twoMonitors{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    using Layout = std::vector<Monitor>;
+    static inline const Layout twoMonitors{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    // The first of them alone, as when the second is unplugged; both, the first made 1280x720.
+    static inline const Layout firstAlone{twoMonitors[0]};
+    static inline const Layout firstResized{{0, 0, 1280, 720}, twoMonitors[1]};
     // What the root shows where no window covers it, on a server with monitors: 0xRRGGBB.
     static constexpr unsigned rootGrey = 0x808080;
 

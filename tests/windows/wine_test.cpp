@@ -256,7 +256,7 @@ int pointerX() {
     return px;
 }
 
-using Layout = std::vector<XServer::Monitor>;
+using Layout = XServer::Layout;
 
 struct MonitorsEnding {
     const char* name;
@@ -281,9 +281,7 @@ const MonitorsEnding monitorsEndings[] = {
     {"PluggedInAndResizedThenFirstKilled",
      [](XServer&, ChildProcess& first) { first.signal(SIGKILL); },
      -1,
-     {{XServer::twoMonitors[0]},
-      XServer::twoMonitors,
-      {{0, 0, 1280, 720}, XServer::twoMonitors[1]}}},
+     {XServer::firstAlone, XServer::twoMonitors, XServer::firstResized}},
 };
 
 void PrintTo(const MonitorsEnding& ending, std::ostream* out) {
